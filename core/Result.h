@@ -1,0 +1,59 @@
+// Errors as values: every fallible operation of the format core returns a
+// Result that says what failed and where, so the dialogs can turn it into a
+// message box and mrvtool into a line on stderr.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace mrv {
+
+enum class ErrorCode {
+    OpenFailed,      // the file could not be opened
+    ReadFailed,      // a read returned fewer bytes than asked for, or failed
+    WriteFailed,     // a write, flush or rename failed
+    NotRegularFile,  // a folder, device or other non-file
+    Damaged,         // the bytes do not follow the format
+    TextTooLong,     // a text does not fit its field
+    BackupFailed,    // the backup copy asked for could not be written
+    OutOfRange,      // an index or number outside what is allowed
+    InvalidArgument, // anything else the caller got wrong
+};
+
+struct Error {
+    ErrorCode code = ErrorCode::InvalidArgument;
+    std::string message;            // UTF-8, Korean, whole sentence, for the user
+    std::int64_t offset = -1;       // byte offset in the file where it went wrong, -1 if none
+    std::filesystem::path file;     // the file concerned, empty if none
+};
+
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : m_v(std::move(value)) {}
+    Result(Error error) : m_v(std::move(error)) {}
+
+    bool ok() const { return m_v.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    T& value() & { return std::get<0>(m_v); }
+    const T& value() const& { return std::get<0>(m_v); }
+    T&& value() && { return std::get<0>(std::move(m_v)); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
+
+    const Error& error() const { return std::get<1>(m_v); }
+
+private:
+    std::variant<T, Error> m_v;
+};
+
+struct Ok {};
+using Status = Result<Ok>;
+
+} // namespace mrv

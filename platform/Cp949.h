@@ -1,0 +1,42 @@
+// Conversion between the CP949 bytes that the handset files and the dialog
+// members hold and the UTF-8 that the toolkit and the terminal show.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mrv::text {
+
+struct ConversionError {
+    std::size_t position = 0;   // byte offset in the input of the first character that failed
+    std::string message;        // UTF-8 sentence for the user
+};
+
+// UTF-8 → CP949. Fails for text that CP949 cannot hold (emoji, most non-Korean
+// scripts) and for input that is not valid UTF-8.
+std::optional<std::string> Utf8ToCp949(std::string_view utf8, ConversionError* error = nullptr);
+
+// CP949 → UTF-8. Fails for bytes that are not valid CP949.
+std::optional<std::string> Cp949ToUtf8(std::string_view cp949, ConversionError* error = nullptr);
+
+// CP949 → UTF-8 for display: invalid bytes become U+FFFD instead of failing,
+// so a damaged title still shows the rest of its text.
+std::string Cp949ToUtf8Lossy(std::string_view cp949);
+
+// Number of CP949 bytes that a UTF-8 text takes, or nullopt when CP949 cannot hold it.
+std::optional<std::size_t> Cp949Length(std::string_view utf8);
+
+// True when the byte starts a two-byte CP949 character.
+constexpr bool IsCp949LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// The longest prefix of a CP949 text that has at most maxBytes bytes and does not
+// end in the middle of a two-byte character.
+std::string_view Cp949Prefix(std::string_view cp949, std::size_t maxBytes);
+
+// A UTF-8 literal in the source turned into CP949; for the program's own fixed
+// texts, which CP949 always holds. Aborts if it cannot (a programming error).
+std::string K(std::string_view utf8Literal);
+
+} // namespace mrv::text
