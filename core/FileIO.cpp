@@ -1,0 +1,113 @@
+#include "core/FileIO.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mrv {
+namespace fs = std::filesystem;
+
+Error FileError(ErrorCode code, const fs::path& file, const char* action, int errnoValue)
+{
+    Error e;
+    e.code = code;
+    e.file = file;
+    e.message = "'" + file.string() + "' 화일을 " + action + " 수 없습니다: " + std::strerror(errnoValue);
+    return e;
+}
+
+Result<Bytes> ReadWholeFile(const fs::path& file)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return FileError(ErrorCode::OpenFailed, file, "열", errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return FileError(ErrorCode::ReadFailed, file, "읽을", err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Error e{ErrorCode::NotRegularFile, "'" + file.string() + "' 은(는) 보통 화일이 아닙니다.", -1, file};
+        return e;
+    }
+    Bytes bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t chunk[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int err = errno;
+            ::close(fd);
+            return FileError(ErrorCode::ReadFailed, file, "읽을", err);
+        }
+        if (n == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    ::close(fd);
+    return bytes;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+Status WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
+                           std::optional<fs::perms> perms)
+{
+    mode_t mode = 0666;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            Error e{ErrorCode::NotRegularFile, "'" + target.string() + "' 은(는) 보통 화일이 아닙니다.", -1, target};
+            return e;
+        }
+        mode = st.st_mode & 07777;
+    } else if (perms) {
+        mode = static_cast<mode_t>(*perms) & 07777;
+    }
+
+    fs::path temp = target;
+    temp += ".mrvtmp-" + std::to_string(::getpid());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return FileError(ErrorCode::WriteFailed, target, "쓸", errno);
+
+    int err = 0;
+    if (!WriteAll(fd, bytes.data(), bytes.size())) err = errno;
+    if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(temp.c_str());
+        return FileError(ErrorCode::WriteFailed, target, "쓸", err);
+    }
+    // Make the rename itself durable.
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return Ok{};
+}
+
+} // namespace mrv
