@@ -73,7 +73,9 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
 Status WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
                            std::optional<fs::perms> perms)
 {
-    mode_t mode = 0666;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode_t mode = 0666 & ~mask;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
