@@ -1,0 +1,80 @@
+// The prompts and operating-system services the program calls, behind one
+// replaceable interface: tests install scripted doubles that record each call.
+#pragma once
+
+#include "platform/Types.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+class CWnd;
+
+namespace mrv::platform {
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
+// The file-open dialog. Texts are CP949; the filter is in the bar notation
+// "Name|pattern|Name|pattern||". The chosen file need not exist.
+struct OpenFileRequest {
+    std::string title;
+    std::string filter;
+    std::string defaultExtension;        // without the dot, added when the typed name has none
+    std::filesystem::path initialFolder;
+};
+
+// What the folder browser's callback may do while the browser is up.
+class FolderBrowser {
+public:
+    virtual ~FolderBrowser() = default;
+    virtual void SetSelection(const std::filesystem::path& folder) = 0;
+    virtual void SetStatusText(const std::string& cp949) = 0;
+};
+
+enum class BrowseEvent { Initialized = 1, SelectionChanged = 2 };
+
+struct BrowseRequest {
+    std::string prompt;                          // CP949, shown above the tree
+    std::optional<std::filesystem::path> root;   // nullopt: the whole file system and the home folder
+    // Called when the browser is up (selection: nullptr) and whenever the
+    // selection changes (selection: its file-system path, nullptr for an item without one).
+    std::function<void(FolderBrowser&, BrowseEvent, const std::filesystem::path* selection)> callback;
+};
+
+// nullopt: cancelled. A path: the chosen folder.
+using BrowseResult = std::optional<std::filesystem::path>;
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // text and caption are CP949; type is MB_ flags; returns IDOK, IDYES or IDNO
+    // (IDCANCEL or IDNO when the box is closed without a choice).
+    virtual int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) = 0;
+    virtual std::optional<std::filesystem::path> GetOpenFileName(CWnd* owner, const OpenFileRequest& request) = 0;
+    virtual BrowseResult BrowseForFolder(CWnd* owner, const BrowseRequest& request) = 0;
+
+    // Opens a file with the program associated with its type; false when it could not be started.
+    virtual bool OpenWithAssociatedProgram(const std::filesystem::path& file) = 0;
+    // Opens a folder in the desktop's file manager; the path is passed as one argument.
+    virtual bool OpenFolder(const std::filesystem::path& folder) = 0;
+
+    virtual LocalTime GetLocalTime() = 0;
+    virtual std::string GetUserName() = 0;                // CP949; empty when unknown
+    virtual std::filesystem::path GetProgramFolder() = 0; // folder of the executable, with a trailing separator
+    virtual std::filesystem::path GetTempFolder() = 0;    // with a trailing separator
+    virtual std::filesystem::path GetHomeFolder() = 0;    // with a trailing separator
+};
+
+// The services in force: the real ones unless a test installed its own.
+Services& GetServices();
+// Installs replacement services (not owned); nullptr restores the real ones.
+void SetServices(Services* services);
+
+// The real services over the toolkit and the operating system.
+Services& RealServices();
+
+} // namespace mrv::platform

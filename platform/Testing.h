@@ -1,0 +1,78 @@
+// Driving real dialogs from tests as a user would: clicks, typing, keys,
+// mouse presses, and a way to act while a modal loop runs. Toolkit-neutral, so
+// dialog tests need no toolkit header.
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace mrv::platform::testing {
+
+// Starts the toolkit for a test process (offscreen). Create one in main() or
+// a global environment before any dialog.
+class ToolkitScope {
+public:
+    ToolkitScope(int& argc, char** argv);
+    ~ToolkitScope();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Handles pending events, then keeps handling them for ms milliseconds.
+void ProcessEvents(int ms = 0);
+// Runs fn from the event loop after ms milliseconds (answers modal loops).
+void RunAfter(int ms, std::function<void()> fn);
+
+// A mouse click on a button (radio buttons and check boxes included).
+void Click(CWnd& button);
+// Keyboard input into an edit as a user types it, character by character:
+// characters that CP949 cannot hold or that go beyond the edit's byte limit are refused.
+void Type(CWnd& edit, std::string_view utf8);
+// Replaces the edit's text as a user would by select-all and typing.
+void ReplaceText(CWnd& edit, std::string_view utf8);
+// The text the control shows, as UTF-8.
+std::string TextUtf8(const CWnd& control);
+// Key presses sent to the window that has the focus in this dialog.
+void PressEnter(CDialog& dialog);
+void PressEscape(CDialog& dialog);
+// The caption's close box.
+void ClickCloseBox(CDialog& dialog);
+// Mouse presses at client coordinates of the dialog itself.
+void MousePress(CDialog& dialog, CPoint client);
+void MouseDoubleClick(CDialog& dialog, CPoint client);
+// Mouse on a list row: selects the row, then notifies NM_CLICK / NM_DBLCLK / NM_RCLICK.
+void ClickListRow(CListCtrl& list, int row);
+void DoubleClickListRow(CListCtrl& list, int row);
+void RightClickListRow(CListCtrl& list, int row);
+// The control that has the keyboard focus, or nullptr.
+CWnd* FocusedControl(CDialog& dialog);
+// Selection of an edit as [start, end) in characters.
+std::pair<int, int> EditSelection(const CWnd& edit);
+// True when the dialog is currently disabled by a modal prompt.
+bool IsBlockedByModal(const CDialog& dialog);
+// The active modal prompt's window title as UTF-8, or "" when none is up.
+std::string ActiveModalTitle();
+
+// A rendered picture of a window.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // 0xAARRGGBB, row-major
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+Image Grab(CWnd& window);
+bool SavePng(CWnd& window, const std::string& path);
+
+// Geometry of a control in pixels relative to its dialog's client area.
+CRect ClientRect(const CWnd& control);
+
+} // namespace mrv::platform::testing

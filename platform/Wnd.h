@@ -1,0 +1,68 @@
+// Windows and controls addressed by id. CWnd wraps a backend window handle;
+// texts crossing this boundary are CP949 bytes, as the dialog members hold them.
+#pragma once
+
+#include "platform/Template.h"
+#include "platform/Types.h"
+
+#include <string>
+
+class CDialog;
+
+class CWnd {
+public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    bool IsAttached() const { return m_hWnd != nullptr; }
+
+    // Text of the window or control in CP949. A control that shows a
+    // character CP949 cannot hold (only possible for program-set path texts)
+    // gives '?' for it.
+    std::string GetWindowText() const;
+    // Sets the text; does nothing when it already shows exactly this text.
+    void SetWindowText(const std::string& cp949);
+
+    void EnableWindow(bool enable = true);
+    bool IsWindowEnabled() const;
+    void ShowWindow(int nCmdShow);   // SW_HIDE or SW_SHOW
+    bool IsWindowVisible() const;
+    void SetFocus();
+    bool HasFocus() const;
+
+    int GetDlgCtrlID() const;
+    ControlKind GetControlKind() const;
+    std::uint32_t GetStyle() const;  // ControlStyle flags of its template
+    // The next control in template order, or nullptr after the last one.
+    CWnd* GetNextWindow() const;
+    // The dialog that holds this control (or the dialog itself).
+    CDialog* GetParentDialog() const;
+
+    // Screen rectangle of the window, frame included.
+    CRect GetWindowRect() const;
+    // Moves the window's top-left corner to a screen point; keeps its size.
+    void MoveTo(CPoint screenTopLeft);
+    void SetTopMost();
+
+    // Edit controls: select characters [start, end) (end -1 = to the end) and
+    // limit input to maxBytes CP949 bytes (0 = no limit beyond the toolkit's).
+    void SetSel(int start, int end);
+    void LimitText(int maxBytes);
+    int GetLimitText() const;
+
+    // Backend use: bind this object to a handle, or let it go.
+    void Attach(HWND hWnd);
+    HWND Detach();
+
+protected:
+    HWND m_hWnd = nullptr;
+};
+
+class CButton : public CWnd {
+public:
+    int GetCheck() const;    // 0 clear, 1 checked, 2 indeterminate
+    void SetCheck(int state);
+};
