@@ -85,6 +85,28 @@ std::string Cp949ToUtf8Lossy(std::string_view cp949)
     return out;
 }
 
+std::string Utf8ToCp949Lossy(std::string_view utf8)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        ConversionError err;
+        auto part = Utf8ToCp949(utf8.substr(i), &err);
+        if (part) {
+            out += *part;
+            break;
+        }
+        if (err.position > 0) out += *Utf8ToCp949(utf8.substr(i, err.position));
+        out += '?';
+        i += err.position;
+        // Skip the whole UTF-8 sequence of the character that failed.
+        do {
+            ++i;
+        } while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80);
+    }
+    return out;
+}
+
 std::optional<std::size_t> Cp949Length(std::string_view utf8)
 {
     auto converted = Utf8ToCp949(utf8);

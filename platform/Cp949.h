@@ -25,6 +25,10 @@ std::optional<std::string> Cp949ToUtf8(std::string_view cp949, ConversionError* 
 // so a damaged title still shows the rest of its text.
 std::string Cp949ToUtf8Lossy(std::string_view cp949);
 
+// UTF-8 → CP949 for display: characters CP949 cannot hold become '?', so a
+// message about a file with such a name can still be shown.
+std::string Utf8ToCp949Lossy(std::string_view utf8);
+
 // Number of CP949 bytes that a UTF-8 text takes, or nullopt when CP949 cannot hold it.
 std::optional<std::size_t> Cp949Length(std::string_view utf8);
 

@@ -1,0 +1,15 @@
+#include "app/MakerApp.h"
+
+#include "app/MakerDlg.h"
+
+CMakerApp theApp;
+
+bool CMakerApp::InitInstance()
+{
+    CMakerDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
+    // No message loop of our own: the program ends with its main dialog.
+    return false;
+}

@@ -1,0 +1,157 @@
+#include "app/MakerDlg.h"
+
+#include "cache/CacheSearchDlg.h"
+#include "platform/Cp949.h"
+#include "platform/Services.h"
+#include "registry/RegistryFile.h"
+#include "res/Resource.h"
+
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+using mrv::text::K;
+
+constexpr int kMaxLinkTitleBytes = 50;
+constexpr int kMaxEntryNumber = 99999;
+constexpr int kTitleColumnWidth = 190;
+constexpr int kLinkColumnWidth = 186;
+
+// The search window's rename name until the link number first changes.
+constexpr const char* kFirstAutoName = "01.zqm";
+
+const std::string& DefaultTitle()
+{
+    static const std::string title = K("노래제목입력");
+    return title;
+}
+
+} // namespace
+
+std::filesystem::path StartSaveFolder()
+{
+    auto& services = mrv::platform::GetServices();
+    std::filesystem::path folder = services.GetProgramFolder();
+    if (::access(folder.c_str(), W_OK) != 0) folder = services.GetHomeFolder();
+    if (!folder.empty() && !folder.native().ends_with('/')) folder += "/";
+    return folder;
+}
+
+CMakerDlg::CMakerDlg(CWnd* pParent)
+    : CDialog(IDD_MAKER_DIALOG, pParent), m_hIcon(IDR_MAINFRAME)
+{
+}
+
+void CMakerDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_MOD_OPTION, m_btnModOption);
+    DDX_Control(pDX, IDC_REGISTRY_LIST, m_listRegistry);
+    DDX_Text(pDX, IDC_LINK_FILE_NAME, m_strLinkFileName);
+    DDX_Text(pDX, IDC_LINK_TITLE, m_strLinkTitle);
+    DDV_MaxChars(pDX, m_strLinkTitle, kMaxLinkTitleBytes);
+    DDX_Text(pDX, IDC_LINK_NUMBER, m_nLinkNumber);
+    DDX_Text(pDX, IDC_TARGET_NAME, m_strTargetName);
+    DDX_Text(pDX, IDC_SAVE_FOLDER, m_strSaveFolder);
+    DDX_Text(pDX, IDC_REGISTRY_PATH, m_strRegistryPath);
+    DDX_Text(pDX, IDC_ENTRY_TITLE, m_strEntryTitle);
+    DDX_Text(pDX, IDC_ENTRY_LINK_NAME, m_strEntryLinkName);
+    DDX_Text(pDX, IDC_FILE_SIZE, m_nFileSize);
+    DDX_Text(pDX, IDC_PLAY_TIME, m_nPlayTime);
+    DDX_Check(pDX, IDC_NO_BACKUP, m_bNoBackup);
+    DDX_Text(pDX, IDC_ENTRY_NUMBER, m_nEntryNumber);
+    DDV_MinMaxInt(pDX, m_nEntryNumber, 0, kMaxEntryNumber);
+    DDX_Radio(pDX, IDC_ENTRY_KIND_MRV, m_nEntryKind);
+    DDX_Radio(pDX, IDC_LINK_KIND_MRV, m_nLinkKind);
+}
+
+const MessageMap* CMakerDlg::GetMessageMap() const { return GetThisMessageMap(); }
+
+const MessageMap* CMakerDlg::GetThisMessageMap()
+{
+    static const MessageMapEntry entries[] = {
+        OnEnChange(IDC_LINK_NUMBER, &CMakerDlg::OnLinkNumberChanged),
+        OnBnClicked(IDC_MAKE_LINK, &CMakerDlg::MakeLinkFile),
+        OnBnClicked(IDC_CHANGE_FOLDER, &CMakerDlg::OnChangeSaveFolder),
+        OnBnClicked(IDC_LOAD_REGISTRY, &CMakerDlg::OnLoadRegistry),
+        OnEnChange(IDC_LINK_TITLE, &CMakerDlg::OnChangeLinkTitle),
+        OnBnClicked(IDC_ADD_ENTRY, &CMakerDlg::OnAddEntry),
+        OnNotify(NM_RCLICK, IDC_REGISTRY_LIST, &CMakerDlg::OnRClickRegistryList),
+        OnBnClicked(IDC_EXTRA_INFO, &CMakerDlg::OnExtraInfo),
+        OnBnClicked(IDC_SHOW_SEARCH, &CMakerDlg::OnShowSearch),
+        OnBnClicked(IDC_OPEN_FOLDER, &CMakerDlg::OnOpenFolder),
+        OnEnChange(IDC_ENTRY_NUMBER, &CMakerDlg::OnEntryNumberChanged),
+        OnBnClicked(IDC_ENTRY_KIND_MRV, &CMakerDlg::OnEntryKindChanged),
+        OnBnClicked(IDC_LINK_KIND_MRV, &CMakerDlg::OnLinkKindChanged),
+        OnBnClicked(IDC_ENTRY_KIND_MOD, &CMakerDlg::OnEntryKindChanged),
+        OnBnClicked(IDC_LINK_KIND_MOD, &CMakerDlg::OnLinkKindChanged),
+        OnBnClicked(IDC_MOD_OPTION, &CMakerDlg::OnModOption),
+    };
+    static const MessageMap map{CDialog::GetThisMessageMap(), entries};
+    return &map;
+}
+
+bool CMakerDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
+
+    m_strLinkFileName = "MRV_Dat00001";
+    m_strEntryLinkName = "MRV_Dat00001";
+    m_nLinkNumber = 1;
+    m_strLinkTitle = DefaultTitle();
+    m_strEntryTitle = DefaultTitle();
+    m_strTargetName = "1.zqm";
+    m_strSaveFolder = StartSaveFolder();
+    m_nEntryNumber = 1;
+    m_nFileSize = 1048576;
+    m_nPlayTime = 60;
+    m_bNoBackup = 0;
+    m_nEntryKind = 0;
+    m_nLinkKind = 0;
+
+    m_szEntryPrefix = "MRV_Dat";
+    m_szLinkPrefix = "MRV_Dat";
+    m_nStorageLocation = 0;
+    m_btnModOption.EnableWindow(false);
+    m_bDcfTarget = 0;
+
+    m_listRegistry.InsertColumn(0, K("노래제목"), LVCFMT_LEFT, kTitleColumnWidth);
+    m_listRegistry.InsertColumn(1, K("Link된 화일"), LVCFMT_LEFT, kLinkColumnWidth);
+
+    const mrv::AudioInfo audio = mrv::registry::DefaultAudioInfo();
+    m_szSampleRateKhz = audio.samplingRate;
+    m_szAudioKbps = audio.kbps;
+    m_szBitrate = audio.bitrate;
+    m_szCopyrightHolder = audio.copyrightHolder;
+    m_szAudioFormat = audio.audioFormat;
+
+    g_dlgCacheSearch.Create(IDD_CACHE_SEARCH, this);
+    g_dlgCacheSearch.SetIcon(IDR_MAINFRAME, true);
+    g_dlgCacheSearch.ShowWindow(SW_HIDE);
+    g_dlgCacheSearch.m_szAutoName = kFirstAutoName;
+    g_dlgCacheSearch.UpdateData(false);
+
+    UpdateData(false);
+    return true;
+}
+
+void CMakerDlg::OnShowSearch()
+{
+    UpdateData(true);
+    g_dlgCacheSearch.ShowWindow(SW_SHOW);
+    g_dlgCacheSearch.m_bRefreshActive = 1;
+    if (!m_strSaveFolder.empty()) g_dlgCacheSearch.m_strSaveLocation = m_strSaveFolder;
+    g_dlgCacheSearch.UpdateData(false);
+}
+
+void CMakerDlg::OnOpenFolder()
+{
+    UpdateData(true);
+    // The file manager gets the folder as one argument, blanks and all; whether
+    // it started is not asked.
+    mrv::platform::GetServices().OpenFolder(m_strSaveFolder);
+}

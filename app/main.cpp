@@ -1,0 +1,6 @@
+#include "platform/Dialog.h"
+
+int main(int argc, char** argv)
+{
+    return AfxWinMain(argc, argv);
+}

@@ -1,0 +1,87 @@
+#include "cache/CacheSearchDlg.h"
+
+#include "platform/Cp949.h"
+#include "platform/Services.h"
+#include "res/Resource.h"
+
+CCacheSearchDlg g_dlgCacheSearch;
+
+namespace {
+
+using mrv::text::K;
+
+constexpr unsigned kCacheTimer = 10;
+constexpr unsigned kSaveTimer = 20;
+constexpr unsigned kScanPeriodMs = 400;
+constexpr int kNameColumnWidth = 120;
+constexpr int kSizeColumnWidth = 95;
+
+} // namespace
+
+CCacheSearchDlg::CCacheSearchDlg() : CDialog(IDD_CACHE_SEARCH, nullptr) {}
+
+void CCacheSearchDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_CACHE_LIST, m_listCache);
+    DDX_Control(pDX, IDC_SAVED_LIST, m_listSaved);
+    DDX_Text(pDX, IDC_SAVE_LOCATION_TEXT, m_strSaveLocation);
+    DDX_Text(pDX, IDC_SONG_TITLE, m_strSongTitle);
+}
+
+const MessageMap* CCacheSearchDlg::GetMessageMap() const { return GetThisMessageMap(); }
+
+const MessageMap* CCacheSearchDlg::GetThisMessageMap()
+{
+    static const MessageMapEntry entries[] = {
+        OnWmTimer(&CCacheSearchDlg::OnTimer),
+        OnWmClose(&CCacheSearchDlg::OnClose),
+        OnWmDestroy(&CCacheSearchDlg::OnDestroy),
+    };
+    static const MessageMap map{CDialog::GetThisMessageMap(), entries};
+    return &map;
+}
+
+bool CCacheSearchDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
+    m_listCache.InsertColumn(1, "Size", LVCFMT_LEFT, kSizeColumnWidth);
+    m_listSaved.InsertColumn(0, K("저장된 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
+    m_listSaved.InsertColumn(1, "Size", LVCFMT_LEFT, kSizeColumnWidth);
+    m_bBusy = 0;
+    m_bRefreshActive = 0;
+    SetTimer(kCacheTimer, kScanPeriodMs);
+    SetTimer(kSaveTimer, kScanPeriodMs);
+
+    auto& services = mrv::platform::GetServices();
+    // The streamed files are left in the user's temporary folder.
+    m_szCacheFolder = services.GetTempFolder();
+    if (m_strSaveLocation.empty()) m_strSaveLocation = services.GetProgramFolder();
+    UpdateData(false);
+    return true;
+}
+
+void CCacheSearchDlg::OnTimer(unsigned /*nIDEvent*/)
+{
+    // The folder scans of this window come with its own work; until then a
+    // tick only honours the busy flag.
+    if (m_bBusy) return;
+}
+
+void CCacheSearchDlg::OnOK()
+{
+    m_bRefreshActive = 0;
+    CDialog::OnOK();
+}
+
+void CCacheSearchDlg::OnClose()
+{
+    m_bRefreshActive = 0;
+    CDialog::OnClose();
+}
+
+void CCacheSearchDlg::OnDestroy()
+{
+    m_bRefreshActive = 0;
+}

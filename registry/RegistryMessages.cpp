@@ -1,0 +1,11 @@
+#include "registry/RegistryMessages.h"
+
+#include "platform/Cp949.h"
+#include "platform/Dialog.h"
+
+void ShowRegistryError(CDialog& owner, const mrv::Error& error)
+{
+    // The core's messages are UTF-8 and may quote a file name that CP949
+    // cannot hold; such characters show as '?'.
+    owner.MessageBox(mrv::text::Utf8ToCp949Lossy(error.message), "Morvanta Maker", MB_OK | MB_ICONERROR);
+}

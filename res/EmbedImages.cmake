@@ -1,0 +1,18 @@
+# Writes OUT, a C++ file that defines FindImageResource over the PNG files
+# given in IMAGES as "id:path" entries.
+set(body "// Generated from the PNG files in res/. Do not edit.\n#include \"platform/Template.h\"\n\n#include <array>\n\nnamespace {\n")
+set(table "")
+set(n 0)
+foreach(entry ${IMAGES})
+  string(REPLACE ":" ";" parts "${entry}")
+  list(GET parts 0 id)
+  list(GET parts 1 file)
+  file(READ "${file}" hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char kImage${n}[] = {${bytes}};\n")
+  string(APPEND table "    {${id}, ImageResource{kImage${n}}},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+string(APPEND body "\nstruct Entry { int id; ImageResource image; };\nconst Entry kEntries[] = {\n${table}};\n\n} // namespace\n\n")
+string(APPEND body "std::span<const ImageResource> FindImageResource(int id)\n{\n    // Entries of one id stand together: an icon's sizes, largest first.\n    static std::array<ImageResource, ${n}> images{};\n    std::size_t first = 0, count = 0;\n    for (std::size_t i = 0; i < std::size(kEntries); ++i) {\n        if (kEntries[i].id != id) continue;\n        if (count == 0) first = i;\n        images[i] = kEntries[i].image;\n        ++count;\n    }\n    return std::span<const ImageResource>(images.data() + first, count);\n}\n")
+file(WRITE "${OUT}" "${body}")
