@@ -1,0 +1,115 @@
+// The handset's music registry, modreg.dat: an 8-byte header (entry count,
+// total size of the records) followed by length-prefixed records, all integers
+// 32-bit little-endian, all texts CP949 bytes exactly as the handset keeps them.
+//
+// Listing, appending and deleting entries, and the timestamped backup copies
+// made before a change. Every operation refuses a file that is not a sound
+// registry instead of guessing, because a wrong byte breaks the phone's list.
+#pragma once
+
+#include "core/FileIO.h"
+#include "core/RandomAccessFile.h"
+#include "core/Result.h"
+#include "core/Types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mrv::registry {
+
+// The header: entryCount at 0, recordsSize at 4; the records start at 8.
+constexpr std::size_t kHeaderSize = 8;
+// Body bytes of a written record besides its path text and its six free texts.
+constexpr std::int32_t kFixedBodyBytes = 72;
+// A short string's length byte caps its text.
+constexpr std::size_t kMaxShortText = 255;
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+struct EntryFields {                 // all texts are CP949 bytes
+    LinkKind kind = LinkKind::Mrv;   // chooses path format and trailer
+    std::string linkName;            // e.g. "MRV_Dat00001"
+    std::string title;
+    AudioInfo audio;
+    std::int32_t playTime = 60;
+    std::int32_t fileSize = 1048576;
+    StorageLocation location = 0;    // MOD trailer: <=3 internal, >=4 memory card
+};
+
+// The copyright holder, rates and format the handset shows for a new entry.
+AudioInfo DefaultAudioInfo();
+
+// The phone-side path of an entry: "ZQT/MORVANTA/<link name>" for MRV,
+// "ZQT/MOD/<link name>" for MOD.
+std::string EntryPath(LinkKind kind, std::string_view linkName);
+
+// The whole record, length prefix included. Refuses a free text longer than
+// 255 bytes (TextTooLong, naming the field), an unknown kind and, for MOD, a
+// storage location outside 0..5.
+Result<Bytes> BuildRecord(const EntryFields& f);
+
+struct Entry {
+    std::string title;   // up to the first zero byte, as the list shows it
+    std::string path;    // up to the first zero byte
+    std::int64_t offset; // where the record starts in the file
+};
+
+struct Listing {
+    std::vector<Entry> entries;
+    std::int32_t entryCount = 0;
+    std::int32_t recordsSize = 0;
+    std::uint64_t fileLength = 0;
+    // Set when the bytes are not a sound registry; entries then holds the
+    // records read before the damage.
+    std::optional<Error> damage;
+};
+
+// Lists the records of a registry held in memory. Never fails: what is wrong
+// is told in Listing::damage, with the offset where it was found.
+Listing ParseListing(std::span<const std::uint8_t> bytes);
+
+// Lists a registry file. An error only when it cannot be opened or read or is
+// not a regular file; damage is told in the listing.
+Result<Listing> ReadList(const std::filesystem::path& file);
+
+// "<path>_<year>_<day>_<hour>_<minute>_<second>": the handset's users know
+// their backups by this name, month and all left out.
+std::filesystem::path BackupName(const std::filesystem::path& file, const LocalTime& t);
+
+// Copies file to its backup name. Never replaces an existing file: when the
+// name is taken, "_2", "_3", ... is added. Yields the name written.
+Result<std::filesystem::path> MakeBackup(const std::filesystem::path& file, const LocalTime& t);
+
+struct ChangeOutcome {
+    std::optional<std::filesystem::path> backup;
+};
+
+// Appends one entry after the last record, over any leftovers. backupAt =
+// nullopt makes no backup. Refuses, writing nothing and making no backup, a
+// missing, unwritable or damaged file and texts that do not fit; if the backup
+// asked for cannot be written, the file is not changed.
+Result<ChangeOutcome> Append(const std::filesystem::path& file, const EntryFields& f,
+                             std::optional<LocalTime> backupAt);
+
+// Append on a file already open; Append opens the file and calls this. Tests
+// hand in a file whose writes fail on purpose.
+Result<ChangeOutcome> AppendTo(RandomAccessFile& file, const EntryFields& f, std::optional<LocalTime> backupAt);
+
+// Deletes record index (0-based), always making a backup first. The file keeps
+// its length. The new content replaces the old whole-or-nothing.
+Result<ChangeOutcome> Delete(const std::filesystem::path& file, int index, const LocalTime& backupAt);
+
+// The bytes of a registry after deleting record index: the records behind it
+// and everything up to the physical end move up by the record's size, the last
+// bytes of the old file stay where they were, and the header shrinks. Refuses
+// damaged bytes and an index out of range.
+Result<Bytes> RemoveRecord(std::span<const std::uint8_t> bytes, int index);
+
+} // namespace mrv::registry
