@@ -23,6 +23,9 @@ public:
     // Shows nothing itself: moves the focus to the last prepared control,
     // selects all of an edit's text, and stops the pass.
     void Fail();
+    // The control of the latest Prepare step (0: none yet) and whether it is an edit.
+    int LastControlId() const { return m_idLastControl; }
+    bool LastControlIsEdit() const { return m_bEditLastControl; }
 
 private:
     bool m_failed = false;
