@@ -1,0 +1,31 @@
+// The commands of mrvtool and the options that several of them share.
+#pragma once
+
+#include "cli/Args.h"
+#include "cli/Cli.h"
+#include "core/Types.h"
+
+#include <span>
+
+namespace mrv::cli {
+
+struct Command {
+    CommandSpec spec;
+    int (*run)(const Args& args, Console& console);
+};
+
+std::span<const Command> RegistryCommands();   // list, add, delete, check
+std::span<const Command> LinkCommands();       // make-link, show-link
+
+// The title the main window starts with, UTF-8.
+constexpr const char* kDefaultTitle = "노래제목입력";
+
+// --kind mrv|mod, --number 0..99999, --location 0..5, as the link maker takes them.
+ArgSpec KindOption();
+ArgSpec NumberOption();
+ArgSpec LocationOption();
+LinkKind KindOf(const Args& args);
+int NumberOf(const Args& args);
+StorageLocation LocationOf(const Args& args);
+
+} // namespace mrv::cli

@@ -1,0 +1,90 @@
+#include "cli/Output.h"
+
+#include "cli/Cli.h"
+#include "platform/Cp949.h"
+
+#include <cstdio>
+#include <ostream>
+
+namespace mrv::cli {
+
+Result<std::string> ToCp949(std::string_view utf8, std::string_view what)
+{
+    text::ConversionError conv;
+    auto converted = text::Utf8ToCp949(utf8, &conv);
+    if (!converted) return Error{ErrorCode::InvalidArgument, std::string(what) + ": " + conv.message, -1, {}};
+    return std::move(*converted);
+}
+
+std::string ToUtf8(std::string_view cp949)
+{
+    return text::Cp949ToUtf8Lossy(cp949);
+}
+
+std::string JsonString(std::string_view utf8)
+{
+    std::string out = "\"";
+    char buf[8];
+    for (char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        default:
+            if (u < 0x20 || u == 0x7F) {
+                std::snprintf(buf, sizeof buf, "\\u%04X", u);
+                out += buf;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string TsvField(std::string_view utf8)
+{
+    std::string out;
+    char buf[8];
+    for (char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            std::snprintf(buf, sizeof buf, "\\x%02X", u);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void PrintError(std::ostream& err, std::string_view command, const Error& e)
+{
+    err << "mrvtool " << command << ": ";
+    const std::string file = e.file.string();
+    if (!file.empty() && e.message.find(file) == std::string::npos) err << file << ": ";
+    err << e.message << "\n";
+}
+
+int PrintUsageError(std::ostream& err, const CommandSpec& spec, std::string_view message)
+{
+    err << "mrvtool " << spec.name << ": " << message << "\n"
+        << "사용법: " << Usage(spec) << "\n"
+        << "자세한 것은 'mrvtool " << spec.name << " --help' 를 보세요.\n";
+    return kExitUsage;
+}
+
+} // namespace mrv::cli
