@@ -6,7 +6,7 @@
 #include "registry/RegistryFile.h"
 #include "res/Resource.h"
 
-#include <system_error>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -29,11 +29,23 @@ const std::string& DefaultTitle()
 
 } // namespace
 
+// True when a new file can be made in the folder. Tried for real: permission
+// bits say nothing for root or on a read-only mount.
+static bool CanCreateFilesIn(const std::filesystem::path& folder)
+{
+    std::string probe = (folder / ".mrvmaker-probe-XXXXXX").string();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
 std::filesystem::path StartSaveFolder()
 {
     auto& services = mrv::platform::GetServices();
     std::filesystem::path folder = services.GetProgramFolder();
-    if (::access(folder.c_str(), W_OK) != 0) folder = services.GetHomeFolder();
+    if (!CanCreateFilesIn(folder)) folder = services.GetHomeFolder();
     if (!folder.empty() && !folder.native().ends_with('/')) folder += "/";
     return folder;
 }
@@ -87,6 +99,7 @@ const MessageMap* CMakerDlg::GetThisMessageMap()
         OnBnClicked(IDC_ENTRY_KIND_MOD, &CMakerDlg::OnEntryKindChanged),
         OnBnClicked(IDC_LINK_KIND_MOD, &CMakerDlg::OnLinkKindChanged),
         OnBnClicked(IDC_MOD_OPTION, &CMakerDlg::OnModOption),
+        OnWmDestroy(&CMakerDlg::OnDestroy),
     };
     static const MessageMap map{CDialog::GetThisMessageMap(), entries};
     return &map;
@@ -154,4 +167,10 @@ void CMakerDlg::OnOpenFolder()
     // The file manager gets the folder as one argument, blanks and all; whether
     // it started is not asked.
     mrv::platform::GetServices().OpenFolder(m_strSaveFolder);
+}
+
+void CMakerDlg::OnDestroy()
+{
+    // The search window belongs to the main dialog and goes with it.
+    g_dlgCacheSearch.DestroyWindow();
 }

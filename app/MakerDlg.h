@@ -49,6 +49,7 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnShowSearch();
     void OnOpenFolder();
+    void OnDestroy();
 
     // ---- Registry listing (registry/MakerDlgListing.cpp) ----
     void OnLoadRegistry();

@@ -1,0 +1,226 @@
+// The main window as it starts, its data exchange as the user meets it, and
+// the two small commands.
+#include "tests/dialogs/MakerDlgFixture.h"
+
+#include "cache/CacheSearchDlg.h"
+#include "res/Resource.h"
+
+#include <gmock/gmock.h>
+
+namespace fs = std::filesystem;
+using namespace mrv::platform::testing;
+using ::testing::ElementsAre;
+
+namespace {
+
+constexpr const char* kNotAnInteger = "정수를 입력하십시오.";
+
+} // namespace
+
+TEST_F(MakerDlgTest, StartsWithEveryDefault)
+{
+    CMakerDlg& d = *m_dlg;
+    EXPECT_EQ(d.m_strLinkFileName, "MRV_Dat00001");
+    EXPECT_EQ(d.m_strEntryLinkName, "MRV_Dat00001");
+    EXPECT_EQ(d.m_strTargetName, "1.zqm");
+    EXPECT_EQ(Utf8(d.m_strLinkTitle), "노래제목입력");
+    EXPECT_EQ(Utf8(d.m_strEntryTitle), "노래제목입력");
+    EXPECT_EQ(d.m_nLinkNumber, 1);
+    EXPECT_EQ(d.m_nEntryNumber, 1);
+    EXPECT_EQ(d.m_nFileSize, 1048576);
+    EXPECT_EQ(d.m_nPlayTime, 60);
+    EXPECT_EQ(d.m_bNoBackup, 0);
+    EXPECT_EQ(d.m_nEntryKind, 0);
+    EXPECT_EQ(d.m_nLinkKind, 0);
+    EXPECT_EQ(d.m_strSaveFolder, m_dir);
+    EXPECT_TRUE(d.m_strRegistryPath.empty());
+    EXPECT_EQ(d.m_szLinkPrefix, "MRV_Dat");
+    EXPECT_EQ(d.m_szEntryPrefix, "MRV_Dat");
+    EXPECT_EQ(d.m_nStorageLocation, 0);
+    EXPECT_EQ(d.m_bDcfTarget, 0);
+    EXPECT_EQ(d.m_szSampleRateKhz, "44.10");
+    EXPECT_EQ(d.m_szAudioKbps, "128.00");
+    EXPECT_EQ(d.m_szBitrate, "128.00");
+    EXPECT_EQ(Utf8(d.m_szCopyrightHolder), "모토롤라MS400");
+    EXPECT_EQ(d.m_szAudioFormat, "HE-AAC (MP4)");
+
+    // The controls show the members.
+    EXPECT_EQ(Shown(IDC_LINK_FILE_NAME), "MRV_Dat00001");
+    EXPECT_EQ(Shown(IDC_LINK_TITLE), "노래제목입력");
+    EXPECT_EQ(Shown(IDC_LINK_NUMBER), "1");
+    EXPECT_EQ(Shown(IDC_TARGET_NAME), "1.zqm");
+    EXPECT_EQ(Shown(IDC_SAVE_FOLDER), m_dir.string());
+    EXPECT_EQ(Shown(IDC_REGISTRY_PATH), "");
+    EXPECT_EQ(Shown(IDC_ENTRY_TITLE), "노래제목입력");
+    EXPECT_EQ(Shown(IDC_ENTRY_LINK_NAME), "MRV_Dat00001");
+    EXPECT_EQ(Shown(IDC_FILE_SIZE), "1048576");
+    EXPECT_EQ(Shown(IDC_PLAY_TIME), "60");
+    EXPECT_EQ(Shown(IDC_ENTRY_NUMBER), "1");
+    EXPECT_EQ(Button(IDC_NO_BACKUP).GetCheck(), 0);
+    EXPECT_EQ(Button(IDC_ENTRY_KIND_MRV).GetCheck(), 1);
+    EXPECT_EQ(Button(IDC_ENTRY_KIND_MOD).GetCheck(), 0);
+    EXPECT_EQ(Button(IDC_LINK_KIND_MRV).GetCheck(), 1);
+    EXPECT_EQ(Button(IDC_LINK_KIND_MOD).GetCheck(), 0);
+    EXPECT_FALSE(Item(IDC_MOD_OPTION).IsWindowEnabled());
+    EXPECT_FALSE(Item(IDC_ENTRY_LINK_NAME).IsWindowEnabled());
+
+    // The list: empty, with its two columns.
+    EXPECT_EQ(d.m_listRegistry.GetItemCount(), 0);
+    EXPECT_EQ(d.m_listRegistry.GetColumnWidth(0), 190);
+    EXPECT_EQ(d.m_listRegistry.GetColumnWidth(1), 186);
+
+    // The search window exists, hidden, with its first rename name: the
+    // change handlers did not run while the start-up wrote the edits.
+    EXPECT_TRUE(g_dlgCacheSearch.IsAttached());
+    EXPECT_FALSE(g_dlgCacheSearch.IsWindowVisible());
+    EXPECT_EQ(g_dlgCacheSearch.m_szAutoName, "01.zqm");
+    EXPECT_EQ(g_dlgCacheSearch.m_bRefreshActive, 0);
+    EXPECT_EQ(m_services.PromptCount(), 0u);
+}
+
+TEST_F(MakerDlgTest, FocusStartsOnQuit)
+{
+    EXPECT_EQ(FocusedControl(*m_dlg), &Item(IDOK));
+}
+
+TEST_F(MakerDlgTest, ControlsStandInTemplateOrderAndKeepTheirCaptions)
+{
+    EXPECT_EQ(Shown(IDOK), "끝내기");
+    EXPECT_EQ(Shown(IDC_MAKE_LINK), "만들기");
+    EXPECT_EQ(Shown(IDC_LOAD_REGISTRY), "레지스트리화일 불러오기");
+    EXPECT_EQ(Shown(IDC_ADD_ENTRY), "추가 -->");
+    EXPECT_EQ(Shown(IDC_NO_BACKUP), "백업화일 만들지 않기");
+    // Tab order follows the template: Quit first, the list after the play time.
+    EXPECT_EQ(Item(IDOK).GetNextWindow(), &Item(IDC_LINK_FILE_NAME));
+    // A button above another in the template lies above it on the screen.
+    EXPECT_LT(ClientRect(Item(IDC_LINK_TITLE)).top, ClientRect(Item(IDC_LINK_NUMBER)).top);
+    EXPECT_LT(ClientRect(Item(IDC_ENTRY_TITLE)).bottom, ClientRect(Item(IDC_FILE_SIZE)).top);
+}
+
+TEST_F(MakerDlgTest, EnterEndsTheProgramOnlyWhenEveryFieldReads)
+{
+    Enter(IDC_FILE_SIZE, "12x");
+    Item(IDC_FILE_SIZE).SetFocus();
+    m_services.AcceptUnscriptedOkBoxes();
+    PressEnter(*m_dlg);
+    ASSERT_EQ(MessageTexts(), std::vector<std::string>{kNotAnInteger});
+    EXPECT_EQ(m_services.MessageBoxes()[0].Icon(), static_cast<unsigned>(MB_ICONEXCLAMATION));
+    EXPECT_TRUE(m_dlg->IsWindowVisible());
+    // The failing edit has the focus with its whole text selected.
+    EXPECT_EQ(FocusedControl(*m_dlg), &Item(IDC_FILE_SIZE));
+    EXPECT_EQ(EditSelection(Item(IDC_FILE_SIZE)), std::make_pair(0, 3));
+
+    Enter(IDC_FILE_SIZE, "4096");
+    PressEnter(*m_dlg);
+    EXPECT_EQ(m_services.MessageBoxes().size(), 1u);
+    EXPECT_FALSE(m_dlg->IsWindowVisible());
+    EXPECT_EQ(m_dlg->m_nFileSize, 4096);
+}
+
+TEST_F(MakerDlgTest, ALetterInTheFileSizeStopsEveryLaterRead)
+{
+    m_services.AcceptUnscriptedOkBoxes();
+    Enter(IDC_FILE_SIZE, "1a");
+    Enter(IDC_PLAY_TIME, "90");
+    Click(IDC_NO_BACKUP);
+    m_services.ClearRecords();
+
+    // Each keystroke in the link title reads the controls.
+    Type(Item(IDC_LINK_TITLE), "가");
+    ASSERT_FALSE(MessageTexts().empty());
+    for (const auto& text : MessageTexts()) EXPECT_EQ(text, kNotAnInteger);
+    // The read stopped at the file size: play time and check box kept their values.
+    EXPECT_EQ(m_dlg->m_nFileSize, 1048576);
+    EXPECT_EQ(m_dlg->m_nPlayTime, 60);
+    EXPECT_EQ(m_dlg->m_bNoBackup, 0);
+    // The steps before it did run, and the write-back restored the last valid number.
+    EXPECT_EQ(Utf8(m_dlg->m_strEntryTitle), "노래제목입력가");
+    EXPECT_EQ(Shown(IDC_FILE_SIZE), "1048576");
+}
+
+TEST_F(MakerDlgTest, IntegerFieldsReadAsTheFrameworkReadsThem)
+{
+    m_services.AcceptUnscriptedOkBoxes();
+    Enter(IDC_PLAY_TIME, " 12 ");
+    Enter(IDC_FILE_SIZE, "2147483648");
+    ASSERT_TRUE(m_dlg->UpdateData(true));
+    EXPECT_EQ(m_dlg->m_nPlayTime, 12);
+    EXPECT_EQ(m_dlg->m_nFileSize, 2147483647);
+    EXPECT_EQ(m_services.MessageBoxes().size(), 0u);
+}
+
+TEST_F(MakerDlgTest, TheLinkTitleCannotGrowBeyondFiftyBytes)
+{
+    Enter(IDC_LINK_TITLE, "");
+    Type(Item(IDC_LINK_TITLE), "가나다라마바사아자차카타파하가나다라마바사아자차카타");  // 26 syllables
+    const std::string shown = Shown(IDC_LINK_TITLE);
+    EXPECT_EQ(mrv::text::K(shown).size(), 50u);
+    EXPECT_EQ(m_dlg->m_strLinkTitle.size(), 50u);
+    // The entry title follows the link title, so it stops there too.
+    EXPECT_EQ(m_dlg->m_strEntryTitle, m_dlg->m_strLinkTitle);
+}
+
+TEST_F(MakerDlgTest, EntryNumberOutOfRangeIsReportedAndTheRadiosAreNotRead)
+{
+    m_services.AcceptUnscriptedOkBoxes();
+    Click(IDC_ENTRY_KIND_MOD);
+    m_services.ClearRecords();
+    m_dlg->m_nEntryKind = 0;  // a value the read of the radios would replace
+    Item(IDC_ENTRY_NUMBER).SetWindowText("100000");
+    m_services.ClearRecords();
+    EXPECT_FALSE(m_dlg->UpdateData(true));
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"0와(과) 99999 사이의 정수를 입력하십시오."});
+    EXPECT_EQ(m_dlg->m_nEntryNumber, 100000);
+    EXPECT_EQ(m_dlg->m_nEntryKind, 0);
+}
+
+TEST_F(MakerDlgTest, TheEntryTitleFollowsEveryChangeOfTheLinkTitle)
+{
+    Enter(IDC_LINK_TITLE, "봄날");
+    EXPECT_EQ(Shown(IDC_ENTRY_TITLE), "봄날");
+    // A hand edit of the entry title stays until the link title changes again.
+    Enter(IDC_ENTRY_TITLE, "여름");
+    EXPECT_EQ(Utf8(m_dlg->m_strEntryTitle), "봄날");  // not read yet: nothing asked
+    ASSERT_TRUE(m_dlg->UpdateData(true));
+    EXPECT_EQ(Utf8(m_dlg->m_strEntryTitle), "여름");
+    EXPECT_EQ(Shown(IDC_LINK_TITLE), "봄날");
+    Type(Item(IDC_LINK_TITLE), "!");
+    EXPECT_EQ(Shown(IDC_ENTRY_TITLE), "봄날!");
+}
+
+TEST_F(MakerDlgTest, ZqmShowsTheSearchWindowWithTheSaveFolder)
+{
+    Click(IDC_SHOW_SEARCH);
+    EXPECT_TRUE(g_dlgCacheSearch.IsWindowVisible());
+    EXPECT_EQ(g_dlgCacheSearch.m_bRefreshActive, 1);
+    EXPECT_EQ(g_dlgCacheSearch.m_strSaveLocation, m_dir);
+    EXPECT_EQ(TextUtf8(*g_dlgCacheSearch.GetDlgItem(IDC_SAVE_LOCATION_TEXT)), m_dir.string());
+    // Pressed again, it only refreshes the location and the flag.
+    g_dlgCacheSearch.m_bRefreshActive = 0;
+    g_dlgCacheSearch.m_strSaveLocation = "/elsewhere/";
+    Click(IDC_SHOW_SEARCH);
+    EXPECT_TRUE(g_dlgCacheSearch.IsWindowVisible());
+    EXPECT_EQ(g_dlgCacheSearch.m_bRefreshActive, 1);
+    EXPECT_EQ(g_dlgCacheSearch.m_strSaveLocation, m_dir);
+}
+
+TEST_F(MakerDlgTest, OpenFolderPassesTheSaveFolderWhole)
+{
+    m_dlg->m_strSaveFolder = m_dir / "my music/";
+    m_dlg->UpdateData(false);
+    Click(IDC_OPEN_FOLDER);
+    ASSERT_EQ(m_services.OpenedFolders().size(), 1u);
+    EXPECT_EQ(m_services.OpenedFolders()[0], m_dir / "my music/");
+}
+
+TEST(StartSaveFolder, IsTheHomeFolderWhenTheProgramFolderCannotBeWritten)
+{
+    mrv::testing::ScriptedServices services;
+    mrv::testing::ScopedServices installed(services);
+    const fs::path home = fs::temp_directory_path() / "mrvmaker-home";
+    fs::create_directories(home);
+    services.SetProgramFolder("/proc/").SetHomeFolder(home);  // /proc cannot take new files, even for root
+    EXPECT_EQ(StartSaveFolder(), fs::path(home.string() + "/"));
+    services.SetProgramFolder(home.string() + "/");
+    EXPECT_EQ(StartSaveFolder(), fs::path(home.string() + "/"));
+}

@@ -1,0 +1,143 @@
+// The registry list paints each row as one band: highlight colours across both
+// columns when selected, each column's text inside 5-pixel margins and clipped.
+#include "tests/dialogs/MakerDlgFixture.h"
+
+#include "res/Resource.h"
+
+namespace {
+
+using mrv::platform::testing::Grab;
+using mrv::platform::testing::ProcessEvents;
+
+// Records what the row painter does.
+class RecordingDC : public CDC {
+public:
+    struct Text {
+        CPoint at;
+        CRect clip;
+        std::string text;
+        COLORREF color;
+        unsigned options;
+    };
+    COLORREF background = RGB(250, 250, 250);
+    COLORREF textColor = RGB(10, 20, 30);
+    int bkMode = OPAQUE;
+    int saves = 0, restores = 0;
+    std::vector<std::pair<CRect, COLORREF>> fills;
+    std::vector<Text> texts;
+    std::vector<CRect> focusRects;
+
+    int SaveDC() override { return ++saves; }
+    bool RestoreDC(int) override
+    {
+        ++restores;
+        textColor = RGB(10, 20, 30);
+        return true;
+    }
+    COLORREF GetBkColor() const override { return background; }
+    COLORREF GetTextColor() const override { return textColor; }
+    COLORREF SetTextColor(COLORREF c) override { return std::exchange(textColor, c); }
+    int SetBkMode(int mode) override { return std::exchange(bkMode, mode); }
+    unsigned SetTextAlign(unsigned) override { return 0; }
+    void FillRect(const CRect& r, const CBrush& b) override { fills.emplace_back(r, b.color); }
+    bool ExtTextOut(int x, int y, unsigned options, const CRect* clip, const std::string& text) override
+    {
+        texts.push_back({{x, y}, clip ? *clip : CRect{}, text, textColor, options});
+        return true;
+    }
+    void DrawFocusRect(const CRect& r) override { focusRects.push_back(r); }
+};
+
+class RowListTest : public MakerDlgTest {
+protected:
+    void SetUp() override
+    {
+        MakerDlgTest::SetUp();
+        CRowListCtrl& list = m_dlg->m_listRegistry;
+        list.InsertItem(0, Cp949("첫 노래"));
+        list.SetItemText(0, 1, "ZQT/MORVANTA/MRV_Dat00001");
+        list.InsertItem(1, Cp949("둘째 노래"));
+        list.SetItemText(1, 1, "ZQT/MOD/MOD_Dat00002");
+    }
+    DrawItemStruct Record(unsigned row, unsigned state, RecordingDC& dc)
+    {
+        DrawItemStruct dis;
+        dis.itemID = row;
+        dis.itemState = state;
+        dis.pDC = &dc;
+        dis.rcItem = CRect{0, 40, 376, 56};
+        return dis;
+    }
+};
+
+} // namespace
+
+TEST_F(RowListTest, SelectedRowIsOneHighlightBandWithHighlightText)
+{
+    RecordingDC dc;
+    DrawItemStruct dis = Record(1, ODS_SELECTED | ODS_FOCUS, dc);
+    LRESULT result = 12345;
+    EXPECT_TRUE(m_dlg->m_listRegistry.OnChildNotify(WM_DRAWITEM, IDC_REGISTRY_LIST,
+                                                    reinterpret_cast<std::intptr_t>(&dis), &result));
+    EXPECT_EQ(result, 12345);  // the result is left alone
+
+    ASSERT_EQ(dc.fills.size(), 1u);
+    EXPECT_EQ(dc.fills[0].first, dis.rcItem);
+    EXPECT_EQ(dc.fills[0].second, GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(dc.bkMode, TRANSPARENT);
+    ASSERT_EQ(dc.texts.size(), 2u);
+    EXPECT_EQ(Utf8(dc.texts[0].text), "둘째 노래");
+    EXPECT_EQ(dc.texts[1].text, "ZQT/MOD/MOD_Dat00002");
+    for (const auto& t : dc.texts) {
+        EXPECT_EQ(t.color, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        EXPECT_EQ(t.options, static_cast<unsigned>(ETO_CLIPPED));
+    }
+    EXPECT_EQ(dc.saves, 1);
+    EXPECT_EQ(dc.restores, 1);
+    ASSERT_EQ(dc.focusRects.size(), 1u);
+    EXPECT_EQ(dc.focusRects[0], dis.rcItem);
+}
+
+TEST_F(RowListTest, UnselectedRowKeepsTheListsColoursAndClipsEachColumn)
+{
+    RecordingDC dc;
+    DrawItemStruct dis = Record(0, 0, dc);
+    m_dlg->m_listRegistry.DrawItem(&dis);
+
+    ASSERT_EQ(dc.fills.size(), 1u);
+    EXPECT_EQ(dc.fills[0].second, dc.background);
+    EXPECT_TRUE(dc.focusRects.empty());
+    ASSERT_EQ(dc.texts.size(), 2u);
+    EXPECT_EQ(dc.texts[0].color, RGB(10, 20, 30));
+
+    // Column 0 (190 px): text box 5 px in from each side, 24 px high.
+    EXPECT_EQ(dc.texts[0].at, (CPoint{5, 40}));
+    EXPECT_EQ(dc.texts[0].clip, (CRect{5, 40, 185, 64}));
+    // Column 1 starts where its cell starts, 186 px wide.
+    CRect cell;
+    ASSERT_TRUE(m_dlg->m_listRegistry.GetSubItemRect(0, 1, LVIR_LABEL, cell));
+    EXPECT_EQ(dc.texts[1].clip, (CRect{cell.left + 5, cell.top, cell.left + 181, cell.top + 24}));
+}
+
+TEST_F(RowListTest, RenderedRowsShowTheSelectionAcrossBothColumns)
+{
+    CRowListCtrl& list = m_dlg->m_listRegistry;
+    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    ProcessEvents(50);
+    const auto image = Grab(list);
+    CRect first, second;
+    ASSERT_TRUE(list.GetSubItemRect(0, 1, LVIR_BOUNDS, first));
+    ASSERT_TRUE(list.GetSubItemRect(1, 1, LVIR_BOUNDS, second));
+    ASSERT_GT(image.width, first.right - 2);
+
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    auto asColorref = [](std::uint32_t argb) {
+        return RGB(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF));
+    };
+    // Sample the band's far right, past any text, in both columns' area.
+    const int y = (first.top + first.bottom) / 2;
+    EXPECT_EQ(asColorref(image.At(first.right - 3, y)), highlight);
+    EXPECT_EQ(asColorref(image.At(3, y)), highlight);
+    const int y2 = (second.top + second.bottom) / 2;
+    EXPECT_NE(asColorref(image.At(second.right - 3, y2)), highlight);
+}
