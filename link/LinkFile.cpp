@@ -1,5 +1,7 @@
 #include "link/LinkFile.h"
 
+#include "core/ByteIO.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <system_error>
@@ -25,18 +27,6 @@ const char* ModUrl(StorageLocation loc)
 {
     if (loc >= 4) return kUrlCard;
     return (loc == 1 || loc == 3) ? kUrlMp3 : kUrlMod;
-}
-
-void PutU32le(Bytes& out, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-std::uint32_t GetU32le(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | bytes[at + static_cast<std::size_t>(i)];
-    return v;
 }
 
 std::string Hex(std::span<const std::uint8_t> bytes)
@@ -209,14 +199,14 @@ Result<Bytes> EncodeLink(LinkKind kind, std::string_view titleCp949, StorageLoca
     const std::string target = TargetPath(kind, loc, number);
     Bytes out;
     out.reserve(kHeaderSize + target.size());
-    PutU32le(out, static_cast<std::uint32_t>(kHeaderSize + target.size()));
-    PutU32le(out, kind == LinkKind::Mod ? kTypeMod : kTypeMrv);
-    out.insert(out.end(), titleCp949.begin(), titleCp949.end());
+    ByteWriter w(out);
+    w.u32le(static_cast<std::uint32_t>(kHeaderSize + target.size()));
+    w.u32le(kind == LinkKind::Mod ? kTypeMod : kTypeMrv);
+    w.text(titleCp949);
     out.resize(kBlockOffset, 0);
-    const auto block = LocationBlock(loc);
-    out.insert(out.end(), block.begin(), block.end());
+    w.bytes(LocationBlock(loc));
     out.resize(kHeaderSize, 0);
-    out.insert(out.end(), target.begin(), target.end());
+    w.text(target);
     return out;
 }
 
@@ -230,13 +220,13 @@ Result<LinkInfo> DecodeLink(std::span<const std::uint8_t> bytes)
     if (size > kMaxFileSize) return TooLong(size);
 
     LinkInfo info;
-    info.length = GetU32le(bytes, 0);
+    info.length = LoadU32le(bytes.data());
     if (info.length != size) {
         return Damaged(0, At("길이 필드", 0) + ": 화일 크기 " + std::to_string(size) + "이어야 하는데 " +
                               std::to_string(info.length) + "입니다.");
     }
 
-    const std::uint32_t type = GetU32le(bytes, kTypeOffset);
+    const std::uint32_t type = LoadU32le(bytes.data() + kTypeOffset);
     if (type != kTypeMrv && type != kTypeMod) {
         return Damaged(kTypeOffset, At("링크 종류", kTypeOffset) + ": 7(MRV) 또는 6(MOD)이어야 하는데 " +
                                         std::to_string(type) + "입니다.");
