@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <system_error>
 #include <utility>
@@ -42,10 +44,24 @@ constexpr std::string_view kLinkNameField = "링크 이름";
 constexpr std::size_t kPathSizeAt = 9;
 constexpr std::size_t kPathAt = 13;
 
+constexpr std::string_view kBackupFailed = "백업화일을 만들 수 없습니다"; // the backup could not be made
+
 // Backups made within one second get "_2", "_3", ... up to this many names.
 constexpr int kMaxBackupNames = 1000;
 
 std::string Num(std::int64_t v) { return std::to_string(v); }
+
+// "_a_b_...", built by appending: GCC 12 at -O3 warns falsely (-Wrestrict)
+// on "_" + string.
+std::string Suffix(std::initializer_list<int> numbers)
+{
+    std::string s;
+    for (int n : numbers) {
+        s += '_';
+        s += std::to_string(n);
+    }
+    return s;
+}
 
 std::string At(std::uint64_t offset) { return " (위치 " + std::to_string(offset) + ")"; }
 
@@ -60,8 +76,9 @@ std::string Ordinal(int index) { return Num(index + 1) + "번째 항목"; }
 // The handset and the list both stop a text at its first zero byte.
 std::string TextUpToZero(std::span<const std::uint8_t> bytes)
 {
-    const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-    return std::string(bytes.begin(), end);
+    const auto* first = reinterpret_cast<const char*>(bytes.data());
+    const void* zero = bytes.empty() ? nullptr : std::memchr(first, 0, bytes.size());
+    return std::string(first, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - first) : bytes.size());
 }
 
 // ---- walking the records ---------------------------------------------------
@@ -174,18 +191,18 @@ Result<fs::path> WriteBackup(const fs::path& file, std::span<const std::uint8_t>
     const fs::path base = BackupName(file, t);
     for (int n = 1; n <= kMaxBackupNames; ++n) {
         fs::path name = base;
-        if (n > 1) name += "_" + std::to_string(n);
+        if (n > 1) name += Suffix({n});
         auto written = WriteNewFile(name, bytes);
         if (!written) {
             Error e = written.error();
             e.code = ErrorCode::BackupFailed;
-            e.message = "백업화일을 만들 수 없습니다. " + e.message;
+            e.message = std::string(kBackupFailed) + ". " + e.message;
             return e;
         }
         if (*written) return name;
     }
     return Error{ErrorCode::BackupFailed,
-                 "백업화일을 만들 수 없습니다: '" + base.string() + "' 부터 " + std::to_string(kMaxBackupNames) +
+                 std::string(kBackupFailed) + ": '" + base.string() + "' 부터 " + std::to_string(kMaxBackupNames) +
                      "개의 이름이 모두 쓰이고 있습니다.",
                  -1, base};
 }
@@ -200,6 +217,40 @@ Error WithFile(Error e, const fs::path& file)
 {
     e.file = file;
     return e;
+}
+
+struct Doomed {
+    std::uint64_t offset;
+    std::uint64_t size;
+    std::int32_t entryCount;
+    std::int32_t recordsSize;
+};
+
+// Where record index lies in a sound registry.
+Result<Doomed> FindRecord(std::span<const std::uint8_t> bytes, int index)
+{
+    std::optional<RecordView> found;
+    Walked w = Walk(bytes, [&](const RecordView& r) {
+        if (r.index == index) found = r;
+    });
+    if (w.damage) return *w.damage;
+    if (!found) {
+        return Error{ErrorCode::OutOfRange,
+                     Num(static_cast<std::int64_t>(index) + 1) + "번째 항목은 없습니다: 항목은 " + Num(w.entryCount) +
+                         "개입니다.",
+                     -1, {}};
+    }
+    return Doomed{found->offset, found->size, w.entryCount, w.recordsSize};
+}
+
+// Everything behind the record, leftovers included, moves up by its size; the
+// file keeps its length, so its last bytes stay as they were.
+void RemoveInPlace(Bytes& bytes, const Doomed& d)
+{
+    const auto to = bytes.begin() + static_cast<std::ptrdiff_t>(d.offset);
+    std::copy(to + static_cast<std::ptrdiff_t>(d.size), bytes.end(), to);
+    const auto header = Header(d.entryCount - 1, d.recordsSize - static_cast<std::int32_t>(d.size));
+    std::copy(header.begin(), header.end(), bytes.begin());
 }
 
 } // namespace
@@ -310,7 +361,7 @@ Result<Listing> ReadList(const fs::path& file)
     std::error_code ec;
     const auto status = fs::status(file, ec);
     if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
-        return Error{ErrorCode::NotRegularFile, "'" + file.string() + "' 은(는) 보통 화일이 아닙니다.", -1, file};
+        return NotRegularFileError(file);
     }
     auto bytes = ReadWholeFile(file);
     if (!bytes) return bytes.error();
@@ -322,8 +373,7 @@ Result<Listing> ReadList(const fs::path& file)
 fs::path BackupName(const fs::path& file, const LocalTime& t)
 {
     fs::path name = file;
-    name += "_" + std::to_string(t.year) + "_" + std::to_string(t.day) + "_" + std::to_string(t.hour) + "_" +
-            std::to_string(t.minute) + "_" + std::to_string(t.second);
+    name += Suffix({t.year, t.day, t.hour, t.minute, t.second});
     return name;
 }
 
@@ -332,7 +382,7 @@ Result<fs::path> MakeBackup(const fs::path& file, const LocalTime& t)
     std::error_code ec;
     const auto status = fs::status(file, ec);
     if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
-        return Error{ErrorCode::NotRegularFile, "'" + file.string() + "' 은(는) 보통 화일이 아닙니다.", -1, file};
+        return NotRegularFileError(file);
     }
     auto bytes = ReadWholeFile(file);
     if (!bytes) return bytes.error();
@@ -380,24 +430,10 @@ Result<ChangeOutcome> AppendTo(RandomAccessFile& file, const EntryFields& f, std
 
 Result<Bytes> RemoveRecord(std::span<const std::uint8_t> bytes, int index)
 {
-    std::optional<RecordView> doomed;
-    Walked w = Walk(bytes, [&](const RecordView& r) {
-        if (r.index == index) doomed = r;
-    });
-    if (w.damage) return *w.damage;
-    if (!doomed) {
-        return Error{ErrorCode::OutOfRange,
-                     Num(static_cast<std::int64_t>(index) + 1) + "번째 항목은 없습니다: 항목은 " + Num(w.entryCount) +
-                         "개입니다.",
-                     -1, {}};
-    }
-    // Everything behind the record, leftovers included, moves up by its size;
-    // the file keeps its length, so its last bytes stay as they were.
+    const auto doomed = FindRecord(bytes, index);
+    if (!doomed) return doomed.error();
     Bytes out(bytes.begin(), bytes.end());
-    const auto from = bytes.begin() + static_cast<std::ptrdiff_t>(doomed->offset + doomed->size);
-    std::copy(from, bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(doomed->offset));
-    const auto header = Header(w.entryCount - 1, w.recordsSize - static_cast<std::int32_t>(doomed->size));
-    std::copy(header.begin(), header.end(), out.begin());
+    RemoveInPlace(out, *doomed);
     return out;
 }
 
@@ -412,14 +448,15 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
         if (!read) return read.error();
         bytes = std::move(*read);
     }
-    auto removed = RemoveRecord(bytes, index);
-    if (!removed) return WithFile(removed.error(), file);
+    const auto doomed = FindRecord(bytes, index);
+    if (!doomed) return WithFile(doomed.error(), file);
 
     ChangeOutcome outcome;
     auto backup = WriteBackup(file, bytes, backupAt);
     if (!backup) return Unchanged(backup.error());
     outcome.backup = std::move(*backup);
-    if (auto s = WriteFileAtomically(file, *removed); !s) return s.error();
+    RemoveInPlace(bytes, *doomed);
+    if (auto s = WriteFileAtomically(file, bytes); !s) return s.error();
     return outcome;
 }
 

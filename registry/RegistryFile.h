@@ -58,7 +58,7 @@ Result<Bytes> BuildRecord(const EntryFields& f);
 struct Entry {
     std::string title;   // up to the first zero byte, as the list shows it
     std::string path;    // up to the first zero byte
-    std::int64_t offset; // where the record starts in the file
+    std::int64_t offset = 0; // where the record starts in the file
 };
 
 struct Listing {
