@@ -164,6 +164,8 @@ struct Change {
     std::function<Result<ChangeOutcome>(const fs::path&)> run;
 };
 
+void PrintTo(const Change& c, std::ostream* os) { *os << c.name; }
+
 const Change kChanges[] = {
     {"Append", [](const fs::path& p) { return Append(p, WorkedFields(), kNoon); }},
     {"Delete", [](const fs::path& p) { return Delete(p, 0, kNoon); }},

@@ -30,6 +30,11 @@ struct TrailerCase {
     Bytes trailer;
 };
 
+void PrintTo(const TrailerCase& c, std::ostream* os)
+{
+    *os << (c.kind == LinkKind::Mod ? "MOD" : "MRV") << " location " << c.location;
+}
+
 class RegistryTrailer : public ::testing::TestWithParam<TrailerCase> {};
 
 TEST_P(RegistryTrailer, ChosenByKindAndLocation)

@@ -51,6 +51,14 @@ TEST(RegistryListing, PathStopsAtInnerZeroButReadingGoesOnByPathSize)
     EXPECT_EQ(l.entries[1].path, "ZQT/B");
 }
 
+TEST(RegistryListing, TitleMayEndTheBody)
+{
+    const Listing l = ParseListing(Registry({MiniRecord("x\0"s, "end", 0)}));
+    ASSERT_FALSE(l.damage) << l.damage->message;
+    ASSERT_EQ(l.entries.size(), 1u);
+    EXPECT_EQ(l.entries[0].title, "end");
+}
+
 TEST(RegistryListing, EmptyTitleAndBodiesOver1024Bytes)
 {
     const std::string longPath = std::string(1100, 'p') + '\0';
@@ -111,13 +119,13 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"NegativeRecordsSize", Header(0, -1), 4, 0},
         DamageCase{"FewerRecordsThanCount", Cat({Header(2, 28), kGood}), 36, 1},
         DamageCase{"LengthPrefixCutShort", Cat({Header(2, 30), kGood, {1, 0}}), 36, 1},
-        DamageCase{"RecordRunsPastEnd", Cat({Header(1, 28), Slice(kGood, 0, 20)}), 8, 0},
+        DamageCase{"RecordRunsPastEnd", Cat({Header(1, 28), Slice(kGood, 0, 27)}), 8, 0},
         DamageCase{"NegativeRecordLength", Cat({Header(1, 4), Le(-1)}), 8, 0},
         DamageCase{"BodyTooShortForPathSize", WithBody(Bytes(12, 0)), 8, 0},
         DamageCase{"NegativePathSize", WithBody(Cat({kLead, Le(-2), {'A', 0, 0}})), 21, 0},
         DamageCase{"PathSizeBeyondBody", WithBody(Cat({kLead, Le(100), {'A', 0, 1, 'x'}})), 21, 0},
         DamageCase{"TitleLengthByteOutsideBody", WithBody(Cat({kLead, Le(2), {'A', 0}})), 27, 0},
-        DamageCase{"TitleRunsPastBody", WithBody(Cat({kLead, Le(2), {'A', 0, 5, 'x', 'y'}})), 27, 0},
+        DamageCase{"TitleRunsPastBody", WithBody(Cat({kLead, Le(2), {'A', 0, 3, 'x', 'y'}})), 27, 0},
         DamageCase{"RecordsSizeLargerThanRecords", Cat({Header(1, 40), kGood, Bytes(12, 0)}), 4, 1},
         DamageCase{"RecordsSizeSmallerThanRecords", Cat({Header(1, 20), kGood}), 4, 1},
         DamageCase{"RecordsSizeWithoutRecords", Cat({Header(0, 28), kGood}), 4, 0},
