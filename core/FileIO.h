@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace mrv {
@@ -25,5 +26,11 @@ Status WriteFileAtomically(const std::filesystem::path& target, std::span<const 
 
 // A message for a failed system call on a file, in Korean, with the reason.
 Error FileError(ErrorCode code, const std::filesystem::path& file, const char* action, int errnoValue);
+
+// The refusal of a folder, device or fifo where a file is expected.
+Error NotRegularFileError(const std::filesystem::path& file);
+
+// The file's name in single quotes, for messages.
+std::string Quoted(const std::filesystem::path& file);
 
 } // namespace mrv

@@ -10,15 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "'" + string.
-std::string Quoted(const fs::path& file)
-{
-    std::string s(1, '\'');
-    s += file.string();
-    s += '\'';
-    return s;
-}
-
 class PosixFile final : public RandomAccessFile {
 public:
     PosixFile(fs::path path, int fd) : m_path(std::move(path)), m_fd(fd) {}
@@ -83,11 +74,6 @@ private:
 };
 
 } // namespace
-
-Error NotRegularFileError(const fs::path& file)
-{
-    return Error{ErrorCode::NotRegularFile, Quoted(file) + " 은(는) 보통 화일이 아닙니다.", -1, file};
-}
 
 Result<std::unique_ptr<RandomAccessFile>> OpenForUpdate(const fs::path& file)
 {

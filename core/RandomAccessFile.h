@@ -27,9 +27,6 @@ public:
     virtual Status sync() = 0;
 };
 
-// The refusal of a folder, device or fifo where a file is expected.
-Error NotRegularFileError(const std::filesystem::path& file);
-
 // Opens an existing regular file for reading and writing. Never creates one:
 // a missing file is an OpenFailed, a folder or device a NotRegularFile.
 Result<std::unique_ptr<RandomAccessFile>> OpenForUpdate(const std::filesystem::path& file);

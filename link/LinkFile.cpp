@@ -297,7 +297,7 @@ Result<LinkInfo> ReadLinkFile(const fs::path& file)
 {
     const auto named = [&file](Error e) {
         e.file = file;
-        e.message = "'" + file.string() + "': " + e.message;
+        e.message = Quoted(file) + ": " + e.message;
         return e;
     };
     // A link file is at most 121 bytes: refuse anything larger before reading it whole.
