@@ -164,6 +164,9 @@ public:
     void DispatchMouse(Msg msg, unsigned flags, CPoint point);
     void DispatchTimer(unsigned id);
     void DispatchClose();
+    // Runs the table's Destroy entry while the window and its controls still exist.
+    void DispatchDestroy();
+    // Binds a member object to its control (nullptr: lets it go).
     void RegisterControlObject(int id, CWnd* object);
     CWnd* ControlObject(int id) const;
 
@@ -173,6 +176,9 @@ protected:
 
 private:
     friend class CDataExchange;
+    // Detaches the member objects and wrappers from a window being destroyed.
+    void ReleaseControlObjects();
+
     int m_exchangeDepth = 0;
     std::map<int, CWnd*> m_attached;                   // member objects by control id
     mutable std::map<int, std::unique_ptr<CWnd>> m_wrappers;  // other controls

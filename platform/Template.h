@@ -61,6 +61,7 @@ enum DialogStyle : std::uint32_t {
     DS_MODALFRAME = 1u << 3,
     DS_APPWINDOW = 1u << 4,    // shown on the task bar
     DS_NOBORDER = 1u << 5,     // popup without caption and border
+    DS_VISIBLE = 1u << 6,      // a modeless dialog is shown as soon as it is created
 };
 constexpr DialogStyle operator|(DialogStyle a, DialogStyle b)
 {

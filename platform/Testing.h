@@ -44,6 +44,8 @@ std::string TextUtf8(const CWnd& control);
 // Key presses sent to the window that has the focus in this dialog.
 void PressEnter(CDialog& dialog);
 void PressEscape(CDialog& dialog);
+// Tab: the focus moves to the next tab stop.
+void PressTab(CDialog& dialog);
 // The caption's close box.
 void ClickCloseBox(CDialog& dialog);
 // Mouse presses at client coordinates of the dialog itself.

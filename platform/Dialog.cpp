@@ -1,0 +1,224 @@
+// The toolkit-neutral part of the dialog framework: message tables and their
+// dispatch, data exchange passes, the default OK/Cancel/close handling, control
+// objects by id, and the application object. Window creation, modal loops,
+// timers and the controls themselves live in the backend (platform/qt/).
+#include "platform/Dialog.h"
+
+#include "platform/Cp949.h"
+#include "platform/DataExchange.h"
+#include "platform/Services.h"
+#include "platform/WindowBackend.h"
+
+#include <filesystem>
+
+namespace {
+
+CWinApp* g_app = nullptr;
+std::string g_programName;
+
+template <class Handler>
+const Handler* HandlerOf(const MessageMapEntry* entry)
+{
+    return entry ? std::get_if<Handler>(&entry->handler) : nullptr;
+}
+
+std::unique_ptr<CWnd> MakeWrapper(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::PushButton:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioButton: return std::make_unique<CButton>();
+    case ControlKind::ListView: return std::make_unique<CListCtrl>();
+    default: return std::make_unique<CWnd>();
+    }
+}
+
+} // namespace
+
+// ---- Message tables -------------------------------------------------------------
+
+const MessageMap* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
+
+const MessageMap* CDialog::GetThisMessageMap()
+{
+    static const MessageMap map{nullptr, {}};
+    return &map;
+}
+
+const MessageMapEntry* CDialog::FindEntry(Msg msg, int code, int id) const
+{
+    for (const MessageMap* map = GetMessageMap(); map; map = map->base)
+        for (const MessageMapEntry& entry : map->entries)
+            if (entry.msg == msg && entry.code == code && entry.id == id) return &entry;
+    return nullptr;
+}
+
+bool CDialog::DispatchCommand(int code, int id)
+{
+    // A write into a control must not start that control's change handler.
+    if (code == EN_CHANGE && IsExchangeRunning()) return false;
+    if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Command, code, id))) {
+        (this->*(*handler))();
+        return true;
+    }
+    if (code != BN_CLICKED) return false;
+    if (id == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (id == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+bool CDialog::DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const auto* handler = HandlerOf<NotifyHandler>(FindEntry(Msg::Notify, pNMHDR->code, pNMHDR->idFrom));
+    if (!handler) return false;
+    (this->*(*handler))(pNMHDR, pResult);
+    return true;
+}
+
+void CDialog::DispatchMouse(Msg msg, unsigned flags, CPoint point)
+{
+    if (const auto* handler = HandlerOf<MouseHandler>(FindEntry(msg, 0, 0))) (this->*(*handler))(flags, point);
+}
+
+void CDialog::DispatchTimer(unsigned id)
+{
+    if (const auto* handler = HandlerOf<TimerHandler>(FindEntry(Msg::Timer, 0, 0))) (this->*(*handler))(id);
+}
+
+void CDialog::DispatchClose()
+{
+    if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Close, 0, 0))) {
+        (this->*(*handler))();
+        return;
+    }
+    OnClose();
+}
+
+void CDialog::DispatchDestroy()
+{
+    if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Destroy, 0, 0))) (this->*(*handler))();
+}
+
+// ---- Default handling ---------------------------------------------------------------
+
+CDialog::CDialog(int templateId, CWnd* pParentWnd) : m_templateId(templateId), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog() { DestroyWindow(); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+bool CDialog::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    ++m_exchangeDepth;
+    DoDataExchange(&dx);
+    --m_exchangeDepth;
+    return !dx.Failed();
+}
+
+bool CDialog::OnInitDialog()
+{
+    UpdateData(false);
+    return true;
+}
+
+void CDialog::OnOK()
+{
+    if (!UpdateData(true)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::OnClose() { DispatchCommand(BN_CLICKED, IDCANCEL); }
+
+int CDialog::MessageBox(const std::string& text, const std::string& caption, unsigned type)
+{
+    return mrv::platform::GetServices().MessageBox(this, text, caption, type);
+}
+
+// ---- Controls by id -------------------------------------------------------------------
+
+CWnd* CDialog::GetDlgItem(int id) const
+{
+    if (auto it = m_attached.find(id); it != m_attached.end()) return it->second;
+    HWND control = mrv::platform::backend::FindControl(m_hWnd, id);
+    if (!control) return nullptr;
+    std::unique_ptr<CWnd>& wrapper = m_wrappers[id];
+    if (!wrapper || wrapper->GetSafeHwnd() != control) {
+        wrapper = MakeWrapper(mrv::platform::backend::KindOf(control));
+        wrapper->Attach(control);
+    }
+    return wrapper.get();
+}
+
+void CDialog::RegisterControlObject(int id, CWnd* object)
+{
+    if (object)
+        m_attached[id] = object;
+    else
+        m_attached.erase(id);
+}
+
+CWnd* CDialog::ControlObject(int id) const
+{
+    auto it = m_attached.find(id);
+    return it == m_attached.end() ? nullptr : it->second;
+}
+
+void CDialog::ReleaseControlObjects()
+{
+    for (auto& [id, object] : m_attached) object->Detach();
+    m_attached.clear();
+    for (auto& [id, wrapper] : m_wrappers) wrapper->Detach();
+    m_wrappers.clear();
+}
+
+// ---- List defaults ----------------------------------------------------------------------
+
+bool CListCtrl::OnChildNotify(unsigned, std::uintptr_t, std::intptr_t, LRESULT*) { return false; }
+
+void CListCtrl::DrawItem(DrawItemStruct*) {}
+
+// ---- Application ----------------------------------------------------------------------
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp()
+{
+    if (g_app == this) g_app = nullptr;
+}
+
+bool CWinApp::InitInstance() { return true; }
+
+CWinApp* AfxGetApp() { return g_app; }
+
+int AfxMessageBox(const std::string& text, unsigned type)
+{
+    CWinApp* app = AfxGetApp();
+    const std::string& caption =
+        app && !app->m_pszAppName.empty() ? app->m_pszAppName : mrv::platform::backend::ProgramName();
+    // Owned by the window the user works in, so that only it is blocked.
+    CWnd* owner = mrv::platform::backend::ActiveDialog();
+    if (!owner && app && app->m_pMainWnd && app->m_pMainWnd->IsAttached()) owner = app->m_pMainWnd;
+    return mrv::platform::GetServices().MessageBox(owner, text, caption, type);
+}
+
+namespace mrv::platform::backend {
+
+void SetProgramName(std::string_view argv0)
+{
+    // The file name without its last extension, as the framework's title.
+    const std::filesystem::path path{std::string(argv0)};
+    g_programName = text::Utf8ToCp949Lossy(path.stem().string());
+}
+
+const std::string& ProgramName() { return g_programName; }
+
+} // namespace mrv::platform::backend

@@ -1,0 +1,27 @@
+// What the toolkit-neutral framework code (Dialog.cpp) asks of the windowing
+// backend. Each backend (platform/qt/, later a native one) implements these.
+#pragma once
+
+#include "platform/Template.h"
+#include "platform/Types.h"
+
+#include <string>
+#include <string_view>
+
+class CDialog;
+
+namespace mrv::platform::backend {
+
+// The first control with this id in a dialog's window, or nullptr.
+HWND FindControl(HWND dialog, int id);
+// The kind of a control's handle.
+ControlKind KindOf(HWND control);
+// The dialog the user works in at the moment (the active window), or nullptr.
+CDialog* ActiveDialog();
+
+// The program's name for the framework's messages: the executable's file name
+// without its extension, as CP949. Set once at start from argv[0].
+void SetProgramName(std::string_view argv0);
+const std::string& ProgramName();
+
+} // namespace mrv::platform::backend
