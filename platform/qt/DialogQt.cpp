@@ -1,0 +1,210 @@
+// Dialog windows over Qt: creation, modal runs that block their owner alone,
+// ending, destruction, timers, icons; and the program's entry.
+//
+// The owner relation is kept here, not by Qt parenthood: a modeless dialog is a
+// top-level QDialog without Qt parent, so a modal prompt of another window never
+// blocks it. A modal dialog with an owner is Qt::WindowModal with the owner's
+// widget as its Qt parent; one without owner shows and runs a nested event loop
+// that blocks nothing. Timers are QTimers, so they fire in every nested loop.
+#include "platform/Dialog.h"
+
+#include "platform/WindowBackend.h"
+#include "platform/qt/Controls.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+using mrv::platform::qt::DialogWindow;
+using mrv::platform::qt::WindowOf;
+
+// The dialog a modal run of `dialog` disables: its parent's dialog, else the
+// application's main window while it is up.
+CDialog* ModalOwner(const CDialog& dialog)
+{
+    CWnd* owner = dialog.GetOwner();
+    if (!owner) {
+        CWinApp* app = AfxGetApp();
+        if (app && app->m_pMainWnd != &dialog && app->m_pMainWnd && app->m_pMainWnd->IsWindowVisible())
+            owner = app->m_pMainWnd;
+    }
+    CDialog* ownerDialog = owner ? owner->GetParentDialog() : nullptr;
+    return ownerDialog && ownerDialog != &dialog && ownerDialog->IsAttached() ? ownerDialog : nullptr;
+}
+
+void Own(CDialog* owner, CDialog& owned)
+{
+    if (DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr) window->owned.push_back(&owned);
+}
+
+void Disown(CDialog* owner, CDialog& owned)
+{
+    DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr;
+    if (!window) return;
+    auto& list = window->owned;
+    list.erase(std::remove(list.begin(), list.end(), &owned), list.end());
+}
+
+// Runs OnInitDialog; when it returns true, the focus goes to the first tab stop.
+void Initialize(CDialog& dialog, const std::shared_ptr<DialogWindow>& window)
+{
+    if (dialog.OnInitDialog() && window->dialog) mrv::platform::qt::FocusFirstTabStop(*window);
+}
+
+// A timer may be killed from its own tick: it goes once that tick is over.
+void StopTimer(QTimer* timer)
+{
+    timer->stop();
+    timer->disconnect();
+    timer->deleteLater();
+}
+
+std::shared_ptr<DialogWindow> SharedOf(DialogWindow* window)
+{
+    return static_cast<mrv::platform::qt::DialogWidget*>(window->widget)->Window();
+}
+
+} // namespace
+
+std::intptr_t CDialog::DoModal()
+{
+    const DialogTemplate* tmpl = FindDialogTemplate(m_templateId);
+    if (!tmpl || IsAttached()) return -1;
+    CDialog* owner = ModalOwner(*this);
+    const auto window = mrv::platform::qt::BuildDialogWindow(*this, *tmpl, owner ? owner->GetSafeHwnd()->widget : nullptr);
+    window->owner = owner;
+    Own(owner, *this);  // should the owner go first, it takes this run with it
+    Attach(&window->self);
+    Initialize(*this, window);
+    if (window->dialog && !window->ended) {
+        window->widget->setWindowModality(owner ? Qt::WindowModal : Qt::NonModal);
+        mrv::platform::qt::ShowAndActivate(window->widget);
+        QEventLoop loop;
+        window->modalLoop = &loop;
+        loop.exec();
+        window->modalLoop = nullptr;
+    }
+    const int result = window->result;
+    DestroyWindow();
+    return result;
+}
+
+bool CDialog::Create(int templateId, CWnd* pParentWnd)
+{
+    const DialogTemplate* tmpl = FindDialogTemplate(templateId);
+    if (!tmpl || IsAttached()) return false;
+    m_templateId = templateId;
+    m_pParentWnd = pParentWnd;
+    CDialog* owner = pParentWnd ? pParentWnd->GetParentDialog() : nullptr;
+    const auto window = mrv::platform::qt::BuildDialogWindow(*this, *tmpl, nullptr);
+    window->owner = owner;
+    Own(owner, *this);
+    Attach(&window->self);
+    Initialize(*this, window);
+    if (window->dialog && (tmpl->style & DS_VISIBLE)) mrv::platform::qt::ShowAndActivate(window->widget);
+    return window->dialog != nullptr;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    DialogWindow* window = WindowOf(m_hWnd);
+    if (!window) return;
+    window->result = nResult;
+    window->ended = true;
+    window->widget->hide();
+    if (window->modalLoop) window->modalLoop->exit();
+}
+
+void CDialog::DestroyWindow()
+{
+    DialogWindow* raw = WindowOf(m_hWnd);
+    if (!raw || raw->destroying) return;
+    const std::shared_ptr<DialogWindow> window = SharedOf(raw);
+    window->destroying = true;
+
+    // Owned windows go first, then this one hears of its end while it still exists.
+    for (CDialog* owned : std::vector<CDialog*>(window->owned)) owned->DestroyWindow();
+    DispatchDestroy();
+
+    for (auto& [id, timer] : window->timers) StopTimer(timer);
+    window->timers.clear();
+    if (window->modalLoop) window->modalLoop->exit();
+    Disown(window->owner, *this);
+    ReleaseControlObjects();
+    for (auto& control : window->controls)
+        if (control->wrapper) control->wrapper->Detach();
+    window->dialog = nullptr;
+    mrv::platform::qt::UnregisterLive(window.get());
+    Detach();
+
+    QWidget* widget = window->widget;
+    widget->hide();
+    // From inside one of its own event handlers the widget must outlive the handler.
+    if (window->dispatching > 0)
+        widget->deleteLater();
+    else
+        delete widget;
+}
+
+unsigned CDialog::SetTimer(unsigned nIDEvent, unsigned elapseMs)
+{
+    DialogWindow* window = WindowOf(m_hWnd);
+    if (!window) return 0;
+    QTimer*& timer = window->timers[nIDEvent];
+    if (!timer) {
+        timer = new QTimer(window->widget);
+        std::shared_ptr<DialogWindow> shared = SharedOf(window);
+        QObject::connect(timer, &QTimer::timeout, timer, [shared, nIDEvent] {
+            if (!shared->dialog) return;
+            mrv::platform::qt::DispatchScope scope(shared);
+            scope.Dialog()->DispatchTimer(nIDEvent);
+        });
+    }
+    timer->start(static_cast<int>(elapseMs));
+    return nIDEvent;
+}
+
+bool CDialog::KillTimer(unsigned nIDEvent)
+{
+    DialogWindow* window = WindowOf(m_hWnd);
+    if (!window) return false;
+    auto it = window->timers.find(nIDEvent);
+    if (it == window->timers.end()) return false;
+    StopTimer(it->second);
+    window->timers.erase(it);
+    return true;
+}
+
+void CDialog::SetIcon(int iconResourceId, bool /*big*/)
+{
+    // One icon with every size of the resource: the toolkit picks the size it needs.
+    DialogWindow* window = WindowOf(m_hWnd);
+    if (!window) return;
+    QIcon icon;
+    for (const ImageResource& image : FindImageResource(iconResourceId)) {
+        QPixmap pixmap;
+        if (pixmap.loadFromData(image.png.data(), static_cast<uint>(image.png.size()), "PNG")) icon.addPixmap(pixmap);
+    }
+    if (!icon.isNull()) window->widget->setWindowIcon(icon);
+}
+
+int AfxWinMain(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // Windows come and go with the dialogs; the program ends when InitInstance returns.
+    QApplication::setQuitOnLastWindowClosed(false);
+    mrv::platform::backend::SetProgramName(argc > 0 ? argv[0] : "");
+    CWinApp* app = AfxGetApp();
+    if (!app) return 1;
+    if (app->m_pszAppName.empty()) app->m_pszAppName = mrv::platform::backend::ProgramName();
+    app->InitInstance();
+    for (CDialog* dialog : mrv::platform::qt::LiveDialogs()) dialog->DestroyWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return 0;
+}

@@ -1,0 +1,259 @@
+// CWnd and CButton over the widgets of a dialog window.
+#include "platform/Wnd.h"
+
+#include "platform/WindowBackend.h"
+#include "platform/qt/Controls.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace {
+
+using mrv::platform::qt::ToCp949;
+using mrv::platform::qt::ToQString;
+
+// Controls whose text the user never sees (lists, pictures, lines) keep it here.
+constexpr const char* kTextProperty = "mrvWindowText";
+
+bool IsPicture(const WindowHandle& handle)
+{
+    return handle.control && (handle.control->kind == ControlKind::Bitmap || handle.control->kind == ControlKind::Icon);
+}
+
+QString TextOf(const WindowHandle& handle)
+{
+    QWidget* widget = handle.widget;
+    if (!handle.control) return widget->windowTitle();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+    if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
+    if (auto* label = qobject_cast<QLabel*>(widget); label && !IsPicture(handle)) return label->text();
+    return widget->property(kTextProperty).toString();
+}
+
+void SetTextOf(const WindowHandle& handle, const QString& text)
+{
+    QWidget* widget = handle.widget;
+    if (!handle.control)
+        widget->setWindowTitle(text);
+    else if (auto* edit = dynamic_cast<mrv::platform::qt::EditControl*>(widget))
+        edit->SetProgramText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(widget))
+        group->setTitle(text);
+    else if (auto* label = qobject_cast<QLabel*>(widget); label && !IsPicture(handle))
+        label->setText(text);
+    else
+        widget->setProperty(kTextProperty, text);
+}
+
+QWidget* WidgetOf(HWND handle) { return handle ? handle->widget : nullptr; }
+
+mrv::platform::qt::EditControl* EditOf(HWND handle)
+{
+    return handle ? dynamic_cast<mrv::platform::qt::EditControl*>(handle->widget) : nullptr;
+}
+
+} // namespace
+
+CWnd::~CWnd()
+{
+    // A member object that dies before its dialog's window lets its control go.
+    if (!m_hWnd || !m_hWnd->control) return;
+    CDialog* dialog = m_hWnd->window ? m_hWnd->window->dialog : nullptr;
+    const int id = m_hWnd->control->id;
+    if (dialog && dialog->ControlObject(id) == this) dialog->RegisterControlObject(id, nullptr);
+}
+
+void CWnd::Attach(HWND hWnd) { m_hWnd = hWnd; }
+
+HWND CWnd::Detach() { return std::exchange(m_hWnd, nullptr); }
+
+std::string CWnd::GetWindowText() const { return m_hWnd ? ToCp949(TextOf(*m_hWnd)) : std::string(); }
+
+void CWnd::SetWindowText(const std::string& cp949)
+{
+    if (!m_hWnd) return;
+    const QString text = ToQString(cp949);
+    if (TextOf(*m_hWnd) != text) SetTextOf(*m_hWnd, text);
+}
+
+void CWnd::EnableWindow(bool enable)
+{
+    if (QWidget* widget = WidgetOf(m_hWnd)) widget->setEnabled(enable);
+}
+
+bool CWnd::IsWindowEnabled() const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    return widget && !widget->testAttribute(Qt::WA_Disabled);
+}
+
+void CWnd::ShowWindow(int nCmdShow)
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (!widget) return;
+    if (nCmdShow == SW_HIDE) {
+        widget->hide();
+        return;
+    }
+    if (widget->isWindow())
+        mrv::platform::qt::ShowAndActivate(widget);
+    else
+        widget->show();
+}
+
+bool CWnd::IsWindowVisible() const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    return widget && widget->isVisible();
+}
+
+void CWnd::SetFocus()
+{
+    if (QWidget* widget = WidgetOf(m_hWnd)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+// The control that has the focus in its window (the window need not be active).
+bool CWnd::HasFocus() const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    return widget && mrv::platform::qt::HandleOfWidget(widget->window()->focusWidget()) == m_hWnd;
+}
+
+int CWnd::GetDlgCtrlID() const { return m_hWnd && m_hWnd->control ? m_hWnd->control->id : 0; }
+
+ControlKind CWnd::GetControlKind() const
+{
+    return m_hWnd && m_hWnd->control ? m_hWnd->control->kind : ControlKind::Static;
+}
+
+std::uint32_t CWnd::GetStyle() const
+{
+    if (!m_hWnd || !m_hWnd->control) return CS_NONE;
+    // The template's flags, with the state the control is in now.
+    std::uint32_t style = m_hWnd->control->style & ~(CS_DISABLED | CS_HIDDEN);
+    if (m_hWnd->widget->testAttribute(Qt::WA_Disabled)) style |= CS_DISABLED;
+    if (m_hWnd->widget->isHidden()) style |= CS_HIDDEN;
+    return style;
+}
+
+CWnd* CWnd::GetNextWindow() const
+{
+    if (!m_hWnd || !m_hWnd->control) return nullptr;
+    auto& controls = m_hWnd->window->controls;
+    const auto next = static_cast<std::size_t>(m_hWnd->index) + 1;
+    return next < controls.size() ? mrv::platform::qt::ObjectOf(*controls[next]) : nullptr;
+}
+
+CDialog* CWnd::GetParentDialog() const { return m_hWnd && m_hWnd->window ? m_hWnd->window->dialog : nullptr; }
+
+CRect CWnd::GetWindowRect() const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (!widget) return {};
+    const QRect rect = widget->isWindow() ? widget->frameGeometry() : QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+void CWnd::MoveTo(CPoint screenTopLeft)
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (!widget) return;
+    const QPoint to(screenTopLeft.x, screenTopLeft.y);
+    widget->move(widget->isWindow() ? to : widget->parentWidget()->mapFromGlobal(to));
+}
+
+void CWnd::SetTopMost()
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (!widget) return;
+    QWidget* window = widget->window();
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);  // hides a shown window
+    if (visible) window->show();
+}
+
+void CWnd::SetSel(int start, int end)
+{
+    QLineEdit* edit = EditOf(m_hWnd);
+    if (!edit) return;
+    if (start < 0) {
+        edit->deselect();
+        return;
+    }
+    const int length = static_cast<int>(edit->text().size());
+    const int from = std::min(start, length);
+    const int to = end < 0 ? length : std::min(end, length);
+    edit->setSelection(from, to - from);
+}
+
+void CWnd::LimitText(int maxBytes)
+{
+    if (auto* edit = EditOf(m_hWnd)) edit->SetLimitBytes(std::max(0, maxBytes));
+}
+
+int CWnd::GetLimitText() const
+{
+    auto* edit = EditOf(m_hWnd);
+    return edit ? edit->LimitBytes() : 0;
+}
+
+int CButton::GetCheck() const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+        switch (box->checkState()) {
+        case Qt::Checked: return 1;
+        case Qt::PartiallyChecked: return 2;
+        default: return 0;
+        }
+    }
+    if (auto* radio = qobject_cast<QRadioButton*>(widget)) return radio->isChecked() ? 1 : 0;
+    return 0;
+}
+
+void CButton::SetCheck(int state)
+{
+    // Sets this button alone, as the platform does: the other radio buttons
+    // of its group keep their state.
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+        if (state == 2) {
+            box->setCheckState(Qt::PartiallyChecked);
+        } else {
+            box->setTristate(false);
+            box->setChecked(state == 1);
+        }
+    } else if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+        radio->setChecked(state == 1);
+    }
+}
+
+// ---- What the neutral framework asks of the backend ------------------------------------
+
+namespace mrv::platform::backend {
+
+HWND FindControl(HWND dialog, int id)
+{
+    qt::DialogWindow* window = qt::WindowOf(dialog);
+    return window ? qt::FindControl(*window, id) : nullptr;
+}
+
+ControlKind KindOf(HWND control) { return control && control->control ? control->control->kind : ControlKind::Static; }
+
+CDialog* ActiveDialog()
+{
+    WindowHandle* handle = qt::HandleOfWidget(QApplication::activeWindow());
+    return handle && handle->window ? handle->window->dialog : nullptr;
+}
+
+} // namespace mrv::platform::backend
