@@ -1,0 +1,84 @@
+// The templates and images the platform tests build their windows from, in
+// place of the program's resources.
+#include "tests/platform/TestTemplates.h"
+
+#include <array>
+
+namespace {
+
+using namespace test_ids;
+using K = ControlKind;
+constexpr int kLabel = -1;
+constexpr std::uint32_t kEdit = CS_BORDER | CS_AUTOHSCROLL | CS_TABSTOP;
+
+// A 12 × 9 PNG, every pixel RGB(200, 30, 40).
+constexpr unsigned char kSmallPng[] = {
+    0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00,
+    0x0c, 0x00, 0x00, 0x00, 0x09, 0x08, 0x02, 0x00, 0x00, 0x00, 0x89, 0xda, 0x5a, 0x03, 0x00, 0x00, 0x00, 0x13, 0x49,
+    0x44, 0x41, 0x54, 0x78, 0xda, 0x63, 0x38, 0x21, 0xa7, 0x41, 0x10, 0x31, 0x8c, 0x2a, 0x22, 0x4a, 0x11, 0x00, 0x5e,
+    0x87, 0x71, 0xe9, 0xb6, 0x61, 0x9e, 0x4a, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82,
+};
+const std::array kSmallImages{ImageResource{kSmallPng}};
+
+const std::array kLayoutControls{
+    ControlTemplate{K::Static, IDC_PROBE, "", 0, 0, 4, 8, CS_NONE},
+    ControlTemplate{K::PushButton, IDOK, "확인", 10, 100, 50, 14, CS_DEFAULT | CS_TABSTOP},
+    ControlTemplate{K::PushButton, IDCANCEL, "취소", 70, 100, 50, 14, CS_TABSTOP},
+    ControlTemplate{K::GroupBox, kLabel, "그룹", 5, 5, 150, 60, CS_NONE},
+    ControlTemplate{K::Edit, IDC_NAME, "", 10, 15, 60, 12, kEdit},
+    ControlTemplate{K::Static, kLabel, "이름 :", 75, 17, 30, 8, CS_RIGHT},
+    ControlTemplate{K::Edit, IDC_NUMBER, "", 10, 30, 60, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_CENTERED, "", 75, 30, 40, 12, kEdit | CS_CENTER | CS_DISABLED},
+    ControlTemplate{K::RadioButton, IDC_A, "A", 10, 45, 25, 10, CS_GROUP},
+    ControlTemplate{K::RadioButton, IDC_B, "B", 40, 45, 25, 10, CS_NONE},
+    ControlTemplate{K::RadioButton, IDC_C, "C", 70, 45, 25, 10, CS_NONE},
+    ControlTemplate{K::RadioButton, IDC_X, "X", 10, 70, 25, 10, CS_GROUP},
+    ControlTemplate{K::RadioButton, IDC_Y, "Y", 40, 70, 25, 10, CS_NONE},
+    ControlTemplate{K::CheckBox, IDC_CHECK, "체크", 80, 70, 40, 10, CS_TABSTOP | CS_GROUP},
+    ControlTemplate{K::Bitmap, IDC_PICTURE, "", 160, 10, 40, 40, CS_NONE, IDB_SMALL},
+    ControlTemplate{K::Static, IDC_FIELD, "", 10, 85, 100, 12, CS_SUNKEN | CS_VCENTER},
+    ControlTemplate{K::PushButton, IDC_RUN, "실행", 130, 100, 40, 14, CS_TABSTOP},
+    ControlTemplate{K::PushButton, IDC_BASE_ONLY, "기본", 175, 100, 30, 14, CS_TABSTOP},
+};
+
+const std::array kListControls{
+    ControlTemplate{K::PushButton, IDOK, "OK", 10, 150, 50, 14, CS_DEFAULT | CS_TABSTOP},
+    ControlTemplate{K::ListView, IDC_SINGLE, "", 5, 5, 200, 80, CS_SINGLESEL | CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
+    ControlTemplate{K::ListView, IDC_MULTI, "", 5, 90, 200, 55, CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
+};
+
+const std::array kPromptControls{
+    ControlTemplate{K::PushButton, IDOK, "OK", 5, 20, 40, 14, CS_DEFAULT | CS_TABSTOP},
+    ControlTemplate{K::PushButton, IDCANCEL, "Cancel", 50, 20, 40, 14, CS_TABSTOP},
+};
+
+const std::array kToolControls{
+    ControlTemplate{K::PushButton, IDOK, "닫기", 5, 20, 40, 14, CS_DEFAULT | CS_TABSTOP},
+    ControlTemplate{K::PushButton, IDC_RUN, "실행", 50, 20, 40, 14, CS_TABSTOP},
+};
+
+constexpr std::uint32_t kPopup = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME;
+
+const std::array kTemplates{
+    DialogTemplate{IDD_LAYOUT, 215, 120, "굴림", 9, "배치", kPopup, kLayoutControls},
+    DialogTemplate{IDD_LISTS, 210, 170, "굴림", 9, "목록", kPopup, kListControls},
+    DialogTemplate{IDD_PROMPT, 100, 40, "굴림", 9, "질문", kPopup, kPromptControls},
+    DialogTemplate{IDD_TOOL, 100, 40, "굴림", 9, "도구", kPopup, kToolControls},
+    DialogTemplate{IDD_SHOWN, 100, 40, "System", 10, "보이는 창", kPopup | DS_VISIBLE, kToolControls},
+    // ---- templates of the data-exchange tests follow ----
+};
+
+} // namespace
+
+const DialogTemplate* FindDialogTemplate(int id)
+{
+    for (const DialogTemplate& t : kTemplates)
+        if (t.id == id) return &t;
+    return nullptr;
+}
+
+std::span<const ImageResource> FindImageResource(int id)
+{
+    if (id == IDB_SMALL) return kSmallImages;
+    return {};
+}
