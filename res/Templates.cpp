@@ -1,6 +1,7 @@
 // The dialog templates of the program, in dialog units. Template order is the
 // tab order. Captions are the texts the user sees.
 #include "platform/Template.h"
+#include "platform/Types.h"
 #include "res/Resource.h"
 
 #include <array>
