@@ -1,8 +1,171 @@
-// The main dialog's registry editing: appending and deleting entries.
-// (Being built; the handlers do nothing yet.)
+// The main dialog's registry editing: appending the entry of the lower left
+// group to modreg.dat and deleting the entry the user right-clicks in the list.
+//
+// The file itself is changed only through the registry core, which refuses a
+// damaged file, writes the backup before the change and never replaces an
+// earlier backup or leaves a half-written registry behind.
 #include "app/MakerDlg.h"
 
-void CMakerDlg::OnAddEntry() {}
-void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT*) {}
-bool CMakerDlg::IsPathListed(const std::string&) const { return false; }
-bool CMakerDlg::IsTitleListed(const std::string&) const { return false; }
+#include "platform/Cp949.h"
+#include "platform/Services.h"
+#include "registry/RegistryFile.h"
+#include "registry/RegistryMessages.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using mrv::text::K;
+
+constexpr const char* kCaption = "Morvanta Maker";
+constexpr const char* kOpenFileFirst = "먼저 modreg.dat 화일을 먼져 여세요....";   // open modreg.dat first
+constexpr const char* kDuplicatePath = "중복된 화일이 존재 합니다....";            // a duplicate file exists
+constexpr const char* kDuplicateTitle = "중복된 곡명이 존재 합니다....";           // a duplicate song title exists
+constexpr const char* kConfirmDelete = "[%s : %s] 을 목록에서 삭제 하시겠습니까?"; // delete [title : path]?
+// The file no longer holds, at the row's position, the entry the row shows:
+// some other program changed it since it was listed.
+constexpr const char* kListOutOfDate =
+    "레지스트리화일이 목록을 읽은 뒤에 바뀌었습니다. 목록을 다시 읽었으니 지울 항목을 다시 고르세요.";
+
+// The confirmation quotes the row's texts as read through a 50-byte buffer:
+// at most 49 bytes each, never half a double-byte character.
+constexpr std::size_t kConfirmTextBytes = 49;
+
+mrv::registry::LocalTime Now()
+{
+    const auto t = mrv::platform::GetServices().GetLocalTime();
+    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+}
+
+bool IsColumnListed(const CListCtrl& list, int column, const std::string& text)
+{
+    const int rows = list.GetItemCount();
+    for (int row = 0; row < rows; ++row) {
+        if (list.GetItemText(row, column) == text) return true;
+    }
+    return false;
+}
+
+int FirstSelectedRow(const CListCtrl& list)
+{
+    const int rows = list.GetItemCount();
+    for (int row = 0; row < rows; ++row) {
+        if (list.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) return row;
+    }
+    return -1;
+}
+
+// A text as the list hands it back: a byte that is not CP949 may come back as
+// '?', so the file's texts and the row's are compared in that form.
+std::string AsShown(const std::string& cp949)
+{
+    return mrv::text::Utf8ToCp949Lossy(mrv::text::Cp949ToUtf8Lossy(cp949));
+}
+
+std::string ConfirmDeleteText(const std::string& title, const std::string& path)
+{
+    const std::string format = K(kConfirmDelete);
+    const std::string shortTitle(mrv::text::Cp949Prefix(title, kConfirmTextBytes));
+    const std::string shortPath(mrv::text::Cp949Prefix(path, kConfirmTextBytes));
+    std::vector<char> text(format.size() + shortTitle.size() + shortPath.size() + 1);
+    const int n = std::snprintf(text.data(), text.size(), format.c_str(), shortTitle.c_str(), shortPath.c_str());
+    return std::string(text.data(), n < 0 ? 0 : static_cast<std::size_t>(n));
+}
+
+} // namespace
+
+bool CMakerDlg::IsPathListed(const std::string& path) const
+{
+    return IsColumnListed(m_listRegistry, 1, path);
+}
+
+bool CMakerDlg::IsTitleListed(const std::string& title) const
+{
+    return IsColumnListed(m_listRegistry, 0, title);
+}
+
+void CMakerDlg::OnAddEntry()
+{
+    UpdateData(true);
+    if (m_strRegistryPath.empty()) {
+        MessageBox(K(kOpenFileFirst), kCaption, MB_OK);
+        return;
+    }
+
+    mrv::registry::EntryFields entry;
+    entry.kind = m_nEntryKind == 1 ? mrv::LinkKind::Mod : mrv::LinkKind::Mrv;
+    entry.linkName = m_strEntryLinkName;
+    entry.title = m_strEntryTitle;
+    entry.audio.copyrightHolder = m_szCopyrightHolder;
+    entry.audio.bitrate = m_szBitrate;
+    entry.audio.kbps = m_szAudioKbps;
+    entry.audio.samplingRate = m_szSampleRateKhz;
+    entry.audio.audioFormat = m_szAudioFormat;
+    entry.playTime = m_nPlayTime;
+    entry.fileSize = m_nFileSize;
+    entry.location = m_nStorageLocation;
+
+    // The path is checked first: when both are taken, only its message shows.
+    const std::string path = mrv::registry::EntryPath(entry.kind, entry.linkName);
+    if (IsPathListed(path)) {
+        MessageBox(K(kDuplicatePath), path, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (IsTitleListed(entry.title)) {
+        MessageBox(K(kDuplicateTitle), entry.title, MB_OK | MB_ICONERROR);
+        return;
+    }
+
+    std::optional<mrv::registry::LocalTime> backupAt;
+    if (!m_bNoBackup) backupAt = Now();
+    // A refused append leaves the file as it was listed, so the list stays.
+    auto appended = mrv::registry::Append(m_strRegistryPath, entry, backupAt);
+    if (!appended) {
+        ShowRegistryError(*this, appended.error());
+        return;
+    }
+    LoadRegistryList();
+}
+
+void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
+{
+    UpdateData(true);
+    // The list allows one selection; the click acts on it wherever it fell.
+    const int row = FirstSelectedRow(m_listRegistry);
+    if (row < 0) return;
+    const std::string title = m_listRegistry.GetItemText(row, 0);
+    const std::string path = m_listRegistry.GetItemText(row, 1);
+
+    // Only a clear Yes deletes; a box closed without an answer keeps the entry.
+    if (MessageBox(ConfirmDeleteText(title, path), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+
+    // The record is found by its position, so make sure the file still holds
+    // this row's entry there before anything is removed.
+    auto listing = mrv::registry::ReadList(m_strRegistryPath);
+    if (!listing) {
+        ShowRegistryError(*this, listing.error());
+        return;
+    }
+    if (listing->damage) {
+        ShowRegistryError(*this, *listing->damage);
+        return;
+    }
+    const auto& entries = listing->entries;
+    if (static_cast<std::size_t>(row) >= entries.size() || AsShown(entries[row].title) != AsShown(title) ||
+        AsShown(entries[row].path) != AsShown(path)) {
+        MessageBox(K(kListOutOfDate), kCaption, MB_OK | MB_ICONERROR);
+        LoadRegistryList();
+        return;
+    }
+
+    auto deleted = mrv::registry::Delete(m_strRegistryPath, row, Now());
+    if (!deleted) {
+        ShowRegistryError(*this, deleted.error());
+        return;
+    }
+    LoadRegistryList();
+    if (pResult) *pResult = 0;
+}
