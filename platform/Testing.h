@@ -63,6 +63,9 @@ std::pair<int, int> EditSelection(const CWnd& edit);
 bool IsBlockedByModal(const CDialog& dialog);
 // The active modal prompt's window title as UTF-8, or "" when none is up.
 std::string ActiveModalTitle();
+// The dialog whose modal run (DoModal) is in progress, the innermost one when
+// runs are nested; nullptr when none is. For answering a dialog a click opened.
+CDialog* ActiveModalDialog();
 
 // A rendered picture of a window.
 struct Image {
