@@ -1,6 +1,7 @@
 #include "platform/DataExchange.h"
 
 #include "platform/Cp949.h"
+#include "platform/WindowBackend.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -135,9 +136,9 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
     if (pDX->Failed() || control.IsAttached()) return;
     CDialog* dialog = pDX->m_pDlgWnd;
-    CWnd* existing = dialog->GetDlgItem(id);
-    if (!existing || !existing->GetSafeHwnd()) return;
-    control.Attach(existing->GetSafeHwnd());
+    const HWND handle = mrv::platform::backend::FindControl(dialog->GetSafeHwnd(), id);
+    if (!handle) return;
+    control.Attach(handle);
     dialog->RegisterControlObject(id, &control);
 }
 
