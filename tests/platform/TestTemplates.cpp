@@ -57,6 +57,23 @@ const std::array kToolControls{
     ControlTemplate{K::PushButton, IDC_RUN, "실행", 50, 20, 40, 14, CS_TABSTOP},
 };
 
+namespace exchange_ids = test_ids::exchange;
+const std::array kExchangeControls{
+    ControlTemplate{K::Edit, exchange_ids::IDC_TITLE, "", 10, 10, 150, 12, kEdit},
+    ControlTemplate{K::Edit, exchange_ids::IDC_NUMBER, "", 10, 26, 60, 12, kEdit},
+    ControlTemplate{K::Edit, exchange_ids::IDC_RANGED, "", 80, 26, 60, 12, kEdit},
+    ControlTemplate{K::CheckBox, exchange_ids::IDC_CHECK, "체크", 10, 42, 35, 10, CS_TABSTOP},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_A0, "A0", 10, 56, 30, 10, CS_GROUP},
+    ControlTemplate{K::PushButton, exchange_ids::IDC_BUTTON, "버튼", 45, 55, 40, 12, CS_TABSTOP},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_A1, "A1", 90, 56, 30, 10, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "->", 125, 57, 12, 8, CS_GROUP},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_B0, "B0", 10, 70, 30, 10, CS_GROUP},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_B1, "B1", 45, 70, 30, 10, CS_NONE},
+    ControlTemplate{K::Static, exchange_ids::IDC_PATH, "", 10, 84, 150, 12, CS_SUNKEN | CS_VCENTER | CS_GROUP},
+    ControlTemplate{K::Edit, exchange_ids::IDC_LAST, "", 10, 100, 80, 12, kEdit},
+    ControlTemplate{K::PushButton, IDOK, "확인", 110, 100, 50, 14, CS_DEFAULT | CS_TABSTOP},
+};
+
 constexpr std::uint32_t kPopup = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME;
 
 const std::array kTemplates{
@@ -66,6 +83,7 @@ const std::array kTemplates{
     DialogTemplate{IDD_TOOL, 100, 40, "굴림", 9, "도구", kPopup, kToolControls},
     DialogTemplate{IDD_SHOWN, 100, 40, "System", 10, "보이는 창", kPopup | DS_VISIBLE, kToolControls},
     // ---- templates of the data-exchange tests follow ----
+    DialogTemplate{exchange_ids::IDD_EXCHANGE, 170, 120, "굴림", 9, "교환", kPopup, kExchangeControls},
 };
 
 } // namespace

@@ -40,3 +40,19 @@ enum : int { IDB_SMALL = 50 };   // a 12 × 9 red picture
 } // namespace test_ids
 
 // ---- ids of the data-exchange tests follow ----
+
+namespace test_ids::exchange {
+
+enum : int {
+    IDD_EXCHANGE = 910,   // one member of each exchange kind; also owns the services' prompts
+    IDC_TITLE = 1201,     // edit: text of at most 50 bytes
+    IDC_NUMBER = 1202,    // edit: integer
+    IDC_RANGED = 1203,    // edit: integer from 0 to 99999
+    IDC_CHECK = 1204,
+    IDC_RADIO_A0 = 1210, IDC_BUTTON = 1211, IDC_RADIO_A1 = 1212,   // group A, a push button between its radios
+    IDC_RADIO_B0 = 1220, IDC_RADIO_B1 = 1221,                      // group B, after a label that starts a group
+    IDC_PATH = 1230,      // sunken static: a host path
+    IDC_LAST = 1240,      // edit: the last step of the exchange
+};
+
+} // namespace test_ids::exchange
