@@ -175,8 +175,10 @@ TEST_F(OptionDialogsTest, LocationChoosesTheTargetExtensionOfAModLink)
 TEST_F(OptionDialogsTest, ModOptionOpensOnTheCurrentLocation)
 {
     SwitchToMod(1);
-    ClickAndAnswer(IDC_MOD_OPTION, [](CDialog& d) {
+    ClickAndAnswer(IDC_MOD_OPTION, [this](CDialog& d) {
         EXPECT_EQ(t::ActiveModalTitle(), "MOD Option");
+        EXPECT_TRUE(t::IsBlockedByModal(*m_dlg)) << "owned by the main window, which it blocks";
+        EXPECT_FALSE(t::IsBlockedByModal(g_dlgCacheSearch));
         EXPECT_EQ(t::FocusedControl(d), &In(d, IDOK));
         EXPECT_EQ(Checked(d, IDC_LOCATION_0), 1);
         t::Click(In(d, IDC_LOCATION_3));
@@ -222,8 +224,9 @@ TEST_F(OptionDialogsTest, CancelledModOptionStillRunsTheLinkNumberRule)
 
 TEST_F(OptionDialogsTest, AudioTextsGoOutAndComeBackInTheirOwnFields)
 {
-    ClickAndAnswer(IDC_EXTRA_INFO, [](CDialog& d) {
+    ClickAndAnswer(IDC_EXTRA_INFO, [this](CDialog& d) {
         EXPECT_EQ(t::ActiveModalTitle(), "추가사항");
+        EXPECT_TRUE(t::IsBlockedByModal(*m_dlg)) << "owned by the main window, which it blocks";
         EXPECT_EQ(t::TextUtf8(In(d, IDC_SAMPLE_RATE)), "44.10");
         EXPECT_EQ(t::TextUtf8(In(d, IDC_COPYRIGHT_HOLDER)), "모토롤라MS400");
         EXPECT_EQ(t::TextUtf8(In(d, IDC_AUDIO_KBPS)), "128.00");
@@ -403,25 +406,6 @@ TEST_P(ModLinkTest, LinkFileAndEntryCarryTheChosenLocation)
 
 INSTANTIATE_TEST_SUITE_P(EveryLocation, ModLinkTest, ::testing::ValuesIn(kLocations),
                          [](const auto& info) { return "Location" + std::to_string(info.param.location); });
-
-TEST_F(OptionDialogsTest, ModLinkAtLocation5IsTheDocumentedExample)
-{
-    SwitchToMod(3);
-    Enter(IDC_LINK_TITLE, "abc");
-    ChooseLocation(IDC_LOCATION_5);
-    m_services.AnswerMessageBox(IDOK);
-    Click(IDC_MAKE_LINK);
-    const Bytes expected{
-        0x75, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x19, 0x00, 0x00, 0x00,
-        0x17, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        'f',  'i',  'l',  'e',  ':',  '/',  '/',  'm',  'm',  'c',  '1',  '/',  'M',  'P',  '3',  '/',
-        '3',  '.',  'd',  'c',  'f'};
-    EXPECT_EQ(ReadBytes(m_dir / "MOD_Dat00003"), expected);
-}
 
 // The location stays through a detour to MRV: an MRV link made then keeps the
 // memory-card block but names file://mod/, and its entry has the MRV trailer.
