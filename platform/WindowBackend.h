@@ -16,7 +16,8 @@ namespace mrv::platform::backend {
 HWND FindControl(HWND dialog, int id);
 // The kind of a control's handle.
 ControlKind KindOf(HWND control);
-// The dialog the user works in at the moment (the active window), or nullptr.
+// The dialog the user works in: the one whose handler runs now (the innermost
+// one), or nullptr outside every handler.
 CDialog* ActiveDialog();
 
 // The program's name for the framework's messages: the executable's file name

@@ -191,6 +191,9 @@ void EditControl::SetProgramText(const QString& text)
     m_validator->bypass = true;
     setText(text);
     m_validator->bypass = bypass;
+    // As the platform's edit: the caret goes to the start, which shows the
+    // beginning of a text wider than the edit.
+    setCursorPosition(0);
 }
 
 // ---- Buttons --------------------------------------------------------------------------

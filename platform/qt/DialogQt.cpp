@@ -24,18 +24,19 @@ namespace {
 using mrv::platform::qt::DialogWindow;
 using mrv::platform::qt::WindowOf;
 
-// The dialog a modal run of `dialog` disables: its parent's dialog, else the
-// application's main window while it is up.
+// The dialog a modal run of `dialog` disables: its parent's dialog; without a
+// parent, the window whose handler opens it, else the application's main
+// window while it is up.
 CDialog* ModalOwner(const CDialog& dialog)
 {
-    CWnd* owner = dialog.GetOwner();
-    if (!owner) {
-        CWinApp* app = AfxGetApp();
-        if (app && app->m_pMainWnd != &dialog && app->m_pMainWnd && app->m_pMainWnd->IsWindowVisible())
-            owner = app->m_pMainWnd;
-    }
-    CDialog* ownerDialog = owner ? owner->GetParentDialog() : nullptr;
-    return ownerDialog && ownerDialog != &dialog && ownerDialog->IsAttached() ? ownerDialog : nullptr;
+    const auto usable = [&](CWnd* window) -> CDialog* {
+        CDialog* owner = window ? window->GetParentDialog() : nullptr;
+        return owner && owner != &dialog && owner->IsAttached() && owner->IsWindowVisible() ? owner : nullptr;
+    };
+    if (CWnd* parent = dialog.GetOwner()) return usable(parent);
+    if (CDialog* owner = usable(mrv::platform::backend::ActiveDialog())) return owner;
+    CWinApp* app = AfxGetApp();
+    return usable(app ? app->m_pMainWnd : nullptr);
 }
 
 void Own(CDialog* owner, CDialog& owned)

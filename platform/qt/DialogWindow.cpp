@@ -128,8 +128,35 @@ std::vector<CDialog*> LiveDialogs()
 void RegisterLive(DialogWindow* window) { Live().insert(window); }
 void UnregisterLive(DialogWindow* window) { Live().erase(window); }
 
-DispatchScope::DispatchScope(std::shared_ptr<DialogWindow> window) : m_window(std::move(window)) { ++m_window->dispatching; }
-DispatchScope::~DispatchScope() { --m_window->dispatching; }
+namespace {
+
+// The dialog windows whose handlers run now, innermost last.
+std::vector<DialogWindow*>& Dispatching()
+{
+    static std::vector<DialogWindow*> stack;
+    return stack;
+}
+
+} // namespace
+
+DispatchScope::DispatchScope(std::shared_ptr<DialogWindow> window) : m_window(std::move(window))
+{
+    ++m_window->dispatching;
+    Dispatching().push_back(m_window.get());
+}
+
+DispatchScope::~DispatchScope()
+{
+    --m_window->dispatching;
+    Dispatching().pop_back();
+}
+
+CDialog* DispatchingDialog()
+{
+    for (auto it = Dispatching().rbegin(); it != Dispatching().rend(); ++it)
+        if ((*it)->dialog) return (*it)->dialog;
+    return nullptr;
+}
 
 QWidget* WidgetOf(const CWnd* window)
 {

@@ -78,6 +78,9 @@ private:
     std::shared_ptr<DialogWindow> m_window;
 };
 
+// The dialog whose handler runs now (the innermost one), or nullptr.
+CDialog* DispatchingDialog();
+
 // CP949 text as the toolkit shows it, and back ('?' for what CP949 lacks).
 QString ToQString(const std::string& cp949);
 std::string ToCp949(const QString& text);

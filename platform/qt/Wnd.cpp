@@ -5,7 +5,6 @@
 #include "platform/qt/Controls.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -252,8 +251,10 @@ ControlKind KindOf(HWND control) { return control && control->control ? control-
 
 CDialog* ActiveDialog()
 {
-    WindowHandle* handle = qt::HandleOfWidget(QApplication::activeWindow());
-    return handle && handle->window ? handle->window->dialog : nullptr;
+    // Not the window system's active window: which window that is depends on
+    // the window manager, while the handler's own window is always the one
+    // the user acted in.
+    return qt::DispatchingDialog();
 }
 
 } // namespace mrv::platform::backend

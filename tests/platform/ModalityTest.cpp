@@ -77,6 +77,45 @@ TEST_F(ModalityTest, WithoutAParentTheApplicationsMainWindowIsTheOwner)
     EXPECT_EQ(about.log, (Log{"OnCancel", "destroy"}));
 }
 
+TEST(ModalOwner, WithoutAParentTheWindowWhoseHandlerOpensItIsTheOwner)
+{
+    // The tool window's button opens a prompt without naming a parent.
+    class OpensPrompt : public RecordingDlg {
+    public:
+        using RecordingDlg::RecordingDlg;
+        std::intptr_t result = 0;
+        RecordingDlg* prompt = nullptr;
+        void OnOpen()
+        {
+            RecordingDlg dialog(IDD_PROMPT);
+            prompt = &dialog;
+            result = dialog.DoModal();
+        }
+        const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
+        static const MessageMap* GetThisMessageMap()
+        {
+            static const MessageMapEntry entries[] = {OnBnClicked(IDC_RUN, &OpensPrompt::OnOpen)};
+            static const MessageMap map{RecordingDlg::GetThisMessageMap(), entries};
+            return &map;
+        }
+    };
+    RecordingDlg main;
+    OpensPrompt tool(IDD_TOOL);
+    ASSERT_TRUE(main.Create(IDD_LAYOUT));
+    ASSERT_TRUE(tool.Create(IDD_TOOL, &main));
+    main.ShowWindow(SW_SHOW);
+    tool.ShowWindow(SW_SHOW);
+    CWinApp app;
+    app.m_pMainWnd = &main;
+    RunAfter(0, [&] {
+        EXPECT_TRUE(IsBlockedByModal(tool));
+        EXPECT_FALSE(IsBlockedByModal(main));
+        PressEscape(*tool.prompt);
+    });
+    Click(*tool.GetDlgItem(IDC_RUN));
+    EXPECT_EQ(tool.result, IDCANCEL);
+}
+
 TEST_F(ModalityTest, AModalRunWithoutOwnerBlocksNothing)
 {
     RecordingDlg lone(IDD_PROMPT);
