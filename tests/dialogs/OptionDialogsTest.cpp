@@ -75,17 +75,25 @@ constexpr int kPollMs = 10;
 constexpr int kPollTries = 300;
 constexpr int kHangGuardMs = 5000;
 
-// Runs act on the modal dialog once it is up, polling for it.
-void ActWhenUp(std::function<void(CDialog&)> act, std::shared_ptr<bool> acted, int triesLeft)
+struct ModalAnswer {
+    std::function<void(CDialog&)> act;
+    bool acted = false;
+    bool over = false;   // the click that should have opened the dialog has returned
+};
+
+// Runs the answer on the modal dialog once it is up, polling for it until the
+// click that should open it has returned.
+void ActWhenUp(std::shared_ptr<ModalAnswer> answer, int triesLeft)
 {
-    t::RunAfter(kPollMs, [act = std::move(act), acted, triesLeft]() mutable {
+    t::RunAfter(kPollMs, [answer, triesLeft] {
+        if (answer->over) return;
         CDialog* dialog = t::ActiveModalDialog();
         if (!dialog) {
-            if (triesLeft > 0) ActWhenUp(std::move(act), acted, triesLeft - 1);
+            if (triesLeft > 0) ActWhenUp(answer, triesLeft - 1);
             return;
         }
-        *acted = true;
-        act(*dialog);
+        answer->acted = true;
+        answer->act(*dialog);
     });
 }
 
@@ -96,17 +104,17 @@ protected:
     // after a while so that a fault fails the test instead of hanging it.
     void ClickAndAnswer(int buttonId, std::function<void(CDialog&)> act)
     {
-        auto acted = std::make_shared<bool>(false);
-        auto closed = std::make_shared<bool>(false);
-        ActWhenUp(std::move(act), acted, kPollTries);
-        t::RunAfter(kHangGuardMs, [closed] {
-            if (*closed) return;
+        auto answer = std::make_shared<ModalAnswer>();
+        answer->act = std::move(act);
+        ActWhenUp(answer, kPollTries);
+        t::RunAfter(kHangGuardMs, [answer] {
+            if (answer->over) return;
             ADD_FAILURE() << "the dialog was left open";
             if (CDialog* dialog = t::ActiveModalDialog()) dialog->EndDialog(IDCANCEL);
         });
         Click(buttonId);
-        *closed = true;
-        EXPECT_TRUE(*acted) << "no dialog came up for button " << buttonId;
+        answer->over = true;
+        EXPECT_TRUE(answer->acted) << "no dialog came up for button " << buttonId;
     }
 
     static CWnd& In(CDialog& dialog, int id)
