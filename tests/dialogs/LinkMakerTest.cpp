@@ -33,6 +33,8 @@ constexpr const char* kPrompt = "MRV_Dat000xx 화일을 저장할 폴더를 선�
 constexpr const char* kNotAnInteger = "정수를 입력하십시오.";
 constexpr const char* kEntryRange = "0와(과) 99999 사이의 정수를 입력하십시오.";
 constexpr const char* kNotWritten = "링크 화일을 저장하지 못했습니다.";
+constexpr int kModalPolls = 500;
+constexpr int kModalPollMs = 10;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -51,13 +53,25 @@ const Bytes kMemoryCard{0x19, 0x00, 0x00, 0x00, 0x17, 0x00, 0x00, 0x00};
 
 class LinkMakerTest : public MakerDlgTest {
 protected:
-    // What the MOD Option dialog leaves behind when it closes on a location:
-    // the location, its DCF flag, and a run of the link-number rule.
+    // The user opens "MOD Option", picks a location and presses Enter.
     void ChooseLocation(int location)
     {
-        m_dlg->m_nStorageLocation = location;
-        m_dlg->m_bDcfTarget = (location == 2 || location == 3 || location == 5) ? 1 : 0;
-        m_dlg->OnLinkNumberChanged();
+        ASSERT_TRUE(Item(IDC_MOD_OPTION).IsWindowEnabled());
+        RunAfter(0, [location] { AnswerModOption(location, kModalPolls); });
+        Click(IDC_MOD_OPTION);
+        ASSERT_EQ(m_dlg->m_nStorageLocation, location);
+    }
+
+    static void AnswerModOption(int location, int pollsLeft)
+    {
+        CDialog* dialog = ActiveModalDialog();
+        if (dialog == nullptr) {
+            if (pollsLeft > 0) RunAfter(kModalPollMs, [=] { AnswerModOption(location, pollsLeft - 1); });
+            else ADD_FAILURE() << "MOD Option did not come up";
+            return;
+        }
+        mrv::platform::testing::Click(*dialog->GetDlgItem(IDC_LOCATION_0 + location));
+        PressEnter(*dialog);
     }
 
     // Every name, as member and as shown, and the search window's rename name.
@@ -103,17 +117,13 @@ protected:
 
 // ---- Naming rules -------------------------------------------------------------
 
-TEST_F(LinkMakerTest, EveryNameFollowsEachKeystrokeOfTheLinkNumber)
+TEST_F(LinkMakerTest, EveryNameFollowsEachKeystrokeOfTheLinkNumberUpToTheEnds)
 {
     Enter(IDC_LINK_NUMBER, "42");
     ExpectNames("MRV_Dat00042", "42.zqm", 42, "MRV_Dat00042");
     Type(Item(IDC_LINK_NUMBER), "7");
     ExpectNames("MRV_Dat00427", "427.zqm", 427, "MRV_Dat00427");
-    EXPECT_EQ(m_services.PromptCount(), 0u);
-}
 
-TEST_F(LinkMakerTest, LinkNumbersAtAndBeyondTheEnds)
-{
     Enter(IDC_LINK_NUMBER, "0");
     ExpectNames("MRV_Dat00000", "0.zqm", 0, "MRV_Dat00000");
 
@@ -161,18 +171,15 @@ TEST_F(LinkMakerTest, AnEntryNumberOutOfRangeIsReportedThenBecomesOne)
     // The entry number alone changed: the link names stay.
     EXPECT_EQ(m_dlg->m_strLinkFileName, "MRV_Dat00008");
     EXPECT_EQ(m_dlg->m_strTargetName, "8.zqm");
-}
 
-TEST_F(LinkMakerTest, AnEntryNumberOfItsOwnNamesOnlyTheEntry)
-{
-    Enter(IDC_LINK_NUMBER, "3");
     Enter(IDC_ENTRY_NUMBER, "77");
-    EXPECT_EQ(Shown(IDC_ENTRY_LINK_NAME), "MRV_Dat00077");
-    EXPECT_EQ(Shown(IDC_LINK_FILE_NAME), "MRV_Dat00003");
+    EXPECT_EQ(Shown(IDC_ENTRY_LINK_NAME), "MOD_Dat00077");
     // The next change of the link number takes the entry number along again.
     Enter(IDC_LINK_NUMBER, "4");
-    ExpectNames("MRV_Dat00004", "4.zqm", 4, "MRV_Dat00004");
+    ExpectNames("MRV_Dat00004", "4.zqm", 4, "MOD_Dat00004");
+    EXPECT_EQ(MessageTexts().size(), 1u);
 }
+
 
 // ---- Kinds ------------------------------------------------------------------------
 
@@ -225,7 +232,7 @@ TEST_F(LinkMakerTest, MakesAnMrvLinkAfterShowingItsPath)
     Click(IDC_MAKE_LINK);
 
     ASSERT_EQ(m_services.MessageBoxes().size(), 1u);
-    const auto& box = m_services.MessageBoxes()[0];
+    const auto box = m_services.MessageBoxes()[0];
     EXPECT_EQ(box.TextUtf8(), (m_dir / "MRV_Dat00001").string());
     EXPECT_EQ(box.CaptionUtf8(), kCaption);
     EXPECT_EQ(box.type, static_cast<unsigned>(MB_OK));
@@ -239,6 +246,15 @@ TEST_F(LinkMakerTest, MakesAnMrvLinkAfterShowingItsPath)
     // Nothing about the window changed.
     ExpectNames("MRV_Dat00001", "1.zqm", 1, "MRV_Dat00001");
     EXPECT_EQ(m_dlg->m_strSaveFolder, m_dir);
+
+    // Again with the same number: replaced without a question, the path shown again.
+    Enter(IDC_LINK_TITLE, "b");
+    Click(IDC_MAKE_LINK);
+    EXPECT_THAT(MessageTexts(), ElementsAre(box.TextUtf8(), box.TextUtf8()));
+    EXPECT_EQ(ReadBytes(m_dir / "MRV_Dat00001"),
+              Join({{0x70, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00}, Ascii("b"), Zeros(51), kInternalMemory,
+                    Zeros(28), Ascii("file://mod/1.zqm")}));
+    EXPECT_THAT(Listing(m_dir), ElementsAre("MRV_Dat00001"));
 }
 
 TEST_F(LinkMakerTest, MakesTheModLinkOfTheWorkedExample)
@@ -293,26 +309,12 @@ TEST_F(LinkMakerTest, TheLongestAndShortestFilesAndAnMrvLinkAfterAMemoryCardChoi
     EXPECT_EQ(m_services.MessageBoxes().size(), 3u);
 }
 
-TEST_F(LinkMakerTest, MakingTheSameNumberAgainReplacesTheFileWithoutAQuestion)
+TEST_F(LinkMakerTest, WithoutASaveFolderTheChooserPicksAFolderForThisFileOnly)
 {
-    m_services.AcceptUnscriptedOkBoxes();
-    Enter(IDC_LINK_TITLE, "first title, rather long");
-    Click(IDC_MAKE_LINK);
-    Enter(IDC_LINK_TITLE, "b");
-    Click(IDC_MAKE_LINK);
-
-    const std::string path = (m_dir / "MRV_Dat00001").string();
-    EXPECT_THAT(MessageTexts(), ElementsAre(path, path));
-    EXPECT_EQ(ReadBytes(m_dir / "MRV_Dat00001"),
-              Join({{0x70, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00}, Ascii("b"), Zeros(51), kInternalMemory,
-                    Zeros(28), Ascii("file://mod/1.zqm")}));
-    EXPECT_THAT(Listing(m_dir), ElementsAre("MRV_Dat00001"));
-}
-
-TEST_F(LinkMakerTest, WithoutASaveFolderTheChooserIsCancelledAndNothingIsWritten)
-{
+    const fs::path picked = m_dir / "picked";
+    fs::create_directory(picked);
     EmptySaveFolder();
-    m_services.CancelBrowse();
+    m_services.CancelBrowse().AnswerBrowse(picked);
     m_services.AcceptUnscriptedOkBoxes();
     Click(IDC_MAKE_LINK);
 
@@ -325,19 +327,12 @@ TEST_F(LinkMakerTest, WithoutASaveFolderTheChooserIsCancelledAndNothingIsWritten
     EXPECT_THAT(MessageTexts(), ElementsAre(kCancelled));
     EXPECT_EQ(m_services.MessageBoxes()[0].CaptionUtf8(), kCaption);
     EXPECT_EQ(m_services.MessageBoxes()[0].type, static_cast<unsigned>(MB_OK));
-    EXPECT_TRUE(Listing(m_dir).empty());
+    EXPECT_THAT(Listing(m_dir), ElementsAre("picked"));
+    EXPECT_TRUE(Listing(picked).empty());
     EXPECT_TRUE(m_dlg->m_strSaveFolder.empty());
-}
 
-TEST_F(LinkMakerTest, WithoutASaveFolderAChosenFolderServesThisFileOnly)
-{
-    const fs::path picked = m_dir / "picked";
-    fs::create_directory(picked);
-    EmptySaveFolder();
-    m_services.AnswerBrowse(picked);
-    m_services.AcceptUnscriptedOkBoxes();
+    m_services.ClearRecords();
     Click(IDC_MAKE_LINK);
-
     EXPECT_THAT(MessageTexts(), ElementsAre((picked / "MRV_Dat00001").string()));
     // The title the window starts with, "노래제목입력".
     EXPECT_EQ(ReadBytes(picked / "MRV_Dat00001"),
@@ -415,8 +410,17 @@ TEST_F(LinkMakerTest, ChangingTheFolderStartsAtTheSaveFolderAndAddsOneSeparator)
     EXPECT_TRUE(fs::exists(music / "MRV_Dat00001"));
 }
 
-TEST_F(LinkMakerTest, AFolderEndingInASeparatorAndTheRootAreKeptAsTheyAre)
+TEST_F(LinkMakerTest, ACancelledChangeKeepsTheFolderAndOneEndingInASeparatorIsKeptAsItIs)
 {
+    m_services.CancelBrowse().AnswerBrowse(fs::path());
+    m_services.AcceptUnscriptedOkBoxes();
+    Click(IDC_CHANGE_FOLDER);   // cancelled
+    Click(IDC_CHANGE_FOLDER);   // an item without a path
+    EXPECT_THAT(MessageTexts(), ElementsAre(kCancelled, kCancelled));
+    EXPECT_EQ(m_services.MessageBoxes()[0].type, static_cast<unsigned>(MB_OK));
+    EXPECT_EQ(m_dlg->m_strSaveFolder, m_dir);
+    EXPECT_EQ(Shown(IDC_SAVE_FOLDER), m_dir.string());
+
     const fs::path music = m_dir / "music/";
     fs::create_directory(music);
     m_services.AnswerBrowse(music).AnswerBrowse(fs::path("/"));
@@ -426,17 +430,6 @@ TEST_F(LinkMakerTest, AFolderEndingInASeparatorAndTheRootAreKeptAsTheyAre)
     Click(IDC_CHANGE_FOLDER);
     EXPECT_EQ(m_dlg->m_strSaveFolder.string(), "/");
     EXPECT_EQ(Shown(IDC_SAVE_FOLDER), "/");
-}
-
-TEST_F(LinkMakerTest, CancellingTheFolderChangeKeepsTheSaveFolder)
-{
-    m_services.CancelBrowse().AnswerBrowse(fs::path());
-    m_services.AcceptUnscriptedOkBoxes();
-    Click(IDC_CHANGE_FOLDER);   // cancelled
-    Click(IDC_CHANGE_FOLDER);   // an item without a path
-    EXPECT_THAT(MessageTexts(), ElementsAre(kCancelled, kCancelled));
-    EXPECT_EQ(m_dlg->m_strSaveFolder, m_dir);
-    EXPECT_EQ(Shown(IDC_SAVE_FOLDER), m_dir.string());
 }
 
 // ---- The same file as mrvtool's ----------------------------------------------------
@@ -473,8 +466,9 @@ TEST_F(LinkMakerTest, EveryFileEqualsTheOneMrvtoolMakes)
     fs::create_directory(toolDir);
     m_services.AcceptUnscriptedOkBoxes();
     for (const Case& c : cases) {
-        Click(c.kind == 1 ? IDC_LINK_KIND_MOD : IDC_LINK_KIND_MRV);
+        Click(IDC_LINK_KIND_MOD);
         ChooseLocation(c.location);
+        Click(c.kind == 1 ? IDC_LINK_KIND_MOD : IDC_LINK_KIND_MRV);
         Enter(IDC_LINK_TITLE, c.title);
         Enter(IDC_LINK_NUMBER, c.number);
         Click(IDC_MAKE_LINK);
