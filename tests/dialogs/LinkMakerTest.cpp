@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 extern char** environ;
@@ -57,17 +58,19 @@ protected:
     void ChooseLocation(int location)
     {
         ASSERT_TRUE(Item(IDC_MOD_OPTION).IsWindowEnabled());
-        RunAfter(0, [location] { AnswerModOption(location, kModalPolls); });
+        auto clickReturned = std::make_shared<bool>(false);
+        RunAfter(0, [=] { AnswerModOption(location, clickReturned, kModalPolls); });
         Click(IDC_MOD_OPTION);
+        *clickReturned = true;  // a dialog that never came up is not waited for any longer
         ASSERT_EQ(m_dlg->m_nStorageLocation, location);
     }
 
-    static void AnswerModOption(int location, int pollsLeft)
+    static void AnswerModOption(int location, std::shared_ptr<bool> clickReturned, int pollsLeft)
     {
+        if (*clickReturned) return;
         CDialog* dialog = ActiveModalDialog();
         if (dialog == nullptr) {
-            if (pollsLeft > 0) RunAfter(kModalPollMs, [=] { AnswerModOption(location, pollsLeft - 1); });
-            else ADD_FAILURE() << "MOD Option did not come up";
+            if (pollsLeft > 0) RunAfter(kModalPollMs, [=] { AnswerModOption(location, clickReturned, pollsLeft - 1); });
             return;
         }
         mrv::platform::testing::Click(*dialog->GetDlgItem(IDC_LOCATION_0 + location));
