@@ -13,6 +13,17 @@ namespace {
 
 constexpr unsigned kTimer = 7;
 
+// Handles events until the condition holds; false after two seconds without.
+template <class Condition>
+bool WaitFor(Condition condition)
+{
+    for (int waited = 0; !condition(); waited += 10) {
+        if (waited >= 2000) return false;
+        ProcessEvents(10);
+    }
+    return true;
+}
+
 // A main window and a modeless tool window it owns, both shown, the tool
 // window ticking every 20 ms (as the search window beside the main dialog).
 class ModalityTest : public ::testing::Test {
@@ -49,8 +60,7 @@ TEST_F(ModalityTest, AModalDialogBlocksItsOwnerAloneAndTimersGoOn)
         EXPECT_TRUE(m_main.log.empty());
 
         const int before = m_tool.ticks[kTimer];
-        ProcessEvents(150);
-        EXPECT_GE(m_tool.ticks[kTimer], before + 3);
+        EXPECT_TRUE(WaitFor([&] { return m_tool.ticks[kTimer] >= before + 3; }));
         checked = true;
         PressEnter(prompt);
     });
@@ -136,8 +146,8 @@ TEST_F(ModalityTest, APromptOfTheToolWindowLeavesTheMainWindowUsable)
         EXPECT_TRUE(IsBlockedByModal(m_tool));
         EXPECT_FALSE(IsBlockedByModal(m_main));
         const int before = m_tool.ticks[kTimer];
-        ProcessEvents(100);
-        EXPECT_GT(m_tool.ticks[kTimer], before);   // its own ticks go on under its prompt
+        // Its own ticks go on under its prompt.
+        EXPECT_TRUE(WaitFor([&] { return m_tool.ticks[kTimer] > before; }));
         ClickCloseBox(m_tool);                     // blocked: nothing happens
         EXPECT_TRUE(m_tool.IsWindowVisible());
         ClickCloseBox(rename);
@@ -177,8 +187,7 @@ TEST_F(ModalityTest, EndingAModelessWindowHidesItAndKeepsItsTimers)
     EXPECT_FALSE(m_tool.IsWindowVisible());
     EXPECT_TRUE(m_tool.IsAttached());
     const int ticks = m_tool.ticks[kTimer];
-    ProcessEvents(80);
-    EXPECT_GT(m_tool.ticks[kTimer], ticks);
+    EXPECT_TRUE(WaitFor([&] { return m_tool.ticks[kTimer] > ticks; }));
 }
 
 TEST_F(ModalityTest, TimersDeliverTheirIdAndStopWhenKilled)
@@ -188,7 +197,8 @@ TEST_F(ModalityTest, TimersDeliverTheirIdAndStopWhenKilled)
     m_tool.killAfterTicks = 2;  // the handler kills its own timer on its second tick
     EXPECT_EQ(m_tool.SetTimer(3, 10), 3u);
     EXPECT_EQ(m_tool.SetTimer(4, 15), 4u);
-    ProcessEvents(120);
+    EXPECT_TRUE(WaitFor([&] { return m_tool.ticks[3] >= 2 && m_tool.ticks[4] >= 2; }));
+    ProcessEvents(60);
     EXPECT_EQ(m_tool.ticks[3], 2);
     EXPECT_EQ(m_tool.ticks[4], 2);
     EXPECT_FALSE(m_tool.KillTimer(3));

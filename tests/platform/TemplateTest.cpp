@@ -167,6 +167,24 @@ TEST_F(TemplateTest, PressesOnGroupBoxesLabelsAndPicturesReachTheDialog)
                                                    "dblclk " + point(onLabel) + " flags 1"}));
 }
 
+TEST_F(TemplateTest, AWindowMovesToAScreenPointKeepingItsSize)
+{
+    const CRect before = m_dlg.GetWindowRect();
+    m_dlg.MoveTo(CPoint{130, 70});
+    m_dlg.SetTopMost();
+    ProcessEvents();
+    const CRect after = m_dlg.GetWindowRect();
+    EXPECT_EQ(after.left, 130);
+    EXPECT_EQ(after.top, 70);
+    EXPECT_EQ(after.Width(), before.Width());
+    EXPECT_EQ(after.Height(), before.Height());
+    EXPECT_TRUE(m_dlg.IsWindowVisible());
+    // A control's rectangle is on the screen too, inside its window.
+    const CRect edit = Item(IDC_NAME).GetWindowRect();
+    EXPECT_EQ(edit.Width(), ClientRect(Item(IDC_NAME)).Width());
+    EXPECT_GE(edit.left, after.left + ClientRect(Item(IDC_NAME)).left);
+}
+
 TEST(TemplateCreation, MissingTemplatesCreateNothing)
 {
     RecordingDlg missing(IDD_MISSING);
