@@ -46,6 +46,8 @@ class CListCtrl : public CWnd {
 public:
     int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT, int width = -1);
     int GetColumnWidth(int column) const;
+    // The user drags a column's border (or the program sets the width), in pixels.
+    bool SetColumnWidth(int column, int width);
 
     int GetItemCount() const;
     int InsertItem(int item, const std::string& text);   // returns the new row's index, -1 on failure

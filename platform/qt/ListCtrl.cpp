@@ -124,6 +124,8 @@ ListView::ListView(std::shared_ptr<DialogWindow> window, int id, std::uint32_t s
     setFrameStyle((style & CS_BORDER) ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    // A column may be dragged down to nothing, as in the platform's list view.
+    header()->setMinimumSectionSize(0);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -236,6 +238,14 @@ int CListCtrl::GetColumnWidth(int column) const
     auto* view = ListOf(m_hWnd);
     if (!view || column < 0 || column >= view->columnCount()) return 0;
     return view->header()->sectionSize(column);
+}
+
+bool CListCtrl::SetColumnWidth(int column, int width)
+{
+    auto* view = ListOf(m_hWnd);
+    if (!view || column < 0 || column >= view->columnCount() || width < 0) return false;
+    view->header()->resizeSection(column, width);
+    return true;
 }
 
 int CListCtrl::GetItemCount() const

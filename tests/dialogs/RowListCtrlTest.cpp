@@ -141,3 +141,32 @@ TEST_F(RowListTest, RenderedRowsShowTheSelectionAcrossBothColumns)
     const int y2 = (second.top + second.bottom) / 2;
     EXPECT_NE(asColorref(image.At(second.right - 3, y2)), highlight);
 }
+
+TEST_F(RowListTest, ATextIsCutAtItsColumnsRightMarginAndANarrowColumnShowsNothing)
+{
+    CRowListCtrl& list = m_dlg->m_listRegistry;
+    list.SetItemText(0, 1, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
+    list.SetItemText(1, 1, "");
+    ASSERT_TRUE(list.SetColumnWidth(0, 8));   // narrower than its two margins
+    ASSERT_TRUE(list.SetColumnWidth(1, 60));
+    ProcessEvents(50);
+    const auto image = Grab(list);
+    CRect cell;
+    ASSERT_TRUE(list.GetSubItemRect(0, 1, LVIR_BOUNDS, cell));
+    ASSERT_EQ(cell.left, 8);
+    ASSERT_GT(image.height, cell.bottom);
+
+    const std::uint32_t background = image.At(cell.left + 30, (cell.top + cell.bottom) / 2 + (cell.bottom - cell.top));
+    auto inkIn = [&](int left, int right, int top, int bottom) {
+        int ink = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = std::max(left, 0); x < std::min(right, image.width); ++x)
+                if (image.At(x, y) != background) ++ink;
+        return ink;
+    };
+    // Column 0 is 8 pixels wide: its text box is empty, nothing of "첫 노래" shows.
+    EXPECT_EQ(inkIn(0, cell.left, cell.top, cell.bottom), 0);
+    // Column 1 shows its text between the margins and nothing past them.
+    EXPECT_GT(inkIn(cell.left + 5, cell.left + 55, cell.top, cell.bottom), 0);
+    EXPECT_EQ(inkIn(cell.left + 55, cell.left + 120, cell.top, cell.bottom), 0);
+}
