@@ -149,6 +149,10 @@ void FolderBrowserDialog::OnSelectionChanged()
 {
     const std::optional<fs::path> folder = CurrentFolder();
     m_ok->setEnabled(folder.has_value());
+    // The selection model also signals when the model re-sorts or loads rows
+    // under the selected item; the callback hears of real moves only.
+    if (m_reported && *m_reported == folder) return;
+    m_reported = folder;
     if (!m_request.callback) return;
     m_request.callback(*this, BrowseEvent::SelectionChanged, folder ? &*folder : nullptr);
 }

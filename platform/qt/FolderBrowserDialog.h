@@ -52,6 +52,8 @@ private:
     QPushButton* m_cancel = nullptr;
     std::filesystem::path m_root;
     bool m_initialized = false;
+    // The selection the callback was last told of (the outer optional: told at all).
+    std::optional<std::optional<std::filesystem::path>> m_reported;
 };
 
 } // namespace mrv::platform::qt
