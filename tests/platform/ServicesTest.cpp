@@ -140,6 +140,17 @@ TEST_F(ServicesTest, PromptBlocksItsOwnerOnlyAndOtherWindowsKeepTheirTimers)
     other.DestroyWindow();
 }
 
+TEST_F(ServicesTest, PromptWithoutOwnerBlocksNothing)
+{
+    bool ownerBlocked = true;
+    t::RunAfter(kAnswerDelayMs, [&] {
+        ownerBlocked = t::IsBlockedByModal(m_owner);
+        t::AnswerMessageBox(IDYES);
+    });
+    EXPECT_EQ(RealServices().MessageBox(nullptr, "?", "c", MB_YESNO), IDYES);
+    EXPECT_FALSE(ownerBlocked);
+}
+
 // ---- The file-open dialog ---------------------------------------------------------------
 
 OpenFileRequest RegistryRequest(const fs::path& folder)
@@ -256,6 +267,20 @@ TEST_F(ServicesTest, FolderBrowserCancelGivesNothingAndAMissingInitialFolderSele
     EXPECT_EQ(seen->selection, std::nullopt);
     EXPECT_FALSE(seen->canAccept);
     EXPECT_EQ(seen->status, "");
+}
+
+TEST_F(ServicesTest, FolderBrowserCanPreselectAHiddenFolder)
+{
+    fs::create_directories(m_dir / ".cache" / "zqm");
+    RecordingCallback callback{m_dir / ".cache" / "zqm", {}};
+    std::optional<t::FolderBrowserView> seen;
+    t::RunAfter(kAnswerDelayMs, [&] {
+        seen = t::ActiveFolderBrowser();
+        t::AcceptFolderBrowser();
+    });
+    EXPECT_EQ(RealServices().BrowseForFolder(&m_owner, callback.Request("x")), m_dir / ".cache" / "zqm");
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->status, Utf8(m_dir / ".cache" / "zqm"));
 }
 
 TEST_F(ServicesTest, ScriptedBrowserTellsTheCallbackWhatTheRealOneTells)
