@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -376,19 +375,6 @@ TEST(HostServices, FoldersEndWithASeparatorAndTheProgramFolderHoldsTheExecutable
     EXPECT_FALSE(services.GetTempFolder().has_filename());
     EXPECT_FALSE(services.GetHomeFolder().has_filename());
     EXPECT_FALSE(services.GetUserName().empty());
-}
-
-TEST(HostServices, LocalTimeIsTheWallClock)
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const auto time = RealServices().GetLocalTime();
-    EXPECT_EQ(time.year, local.tm_year + 1900);
-    EXPECT_EQ(time.month, local.tm_mon + 1);
-    EXPECT_EQ(time.day, local.tm_mday);
-    EXPECT_GE(time.milliseconds, 0);
-    EXPECT_LT(time.milliseconds, 1000);
 }
 
 } // namespace
