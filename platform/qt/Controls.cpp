@@ -343,7 +343,7 @@ QWidget* CreateControl(const std::shared_ptr<DialogWindow>& window, const Contro
         PassMouseThrough(widget);
         break;
     case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(Caption(control), dialog);
+        auto* box = new CheckBox(Caption(control), dialog);
         QObject::connect(box, &QCheckBox::clicked, box, [window, id] { SendCommand(window, BN_CLICKED, id); });
         widget = box;
         break;

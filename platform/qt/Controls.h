@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QCheckBox>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QValidator>
@@ -69,9 +70,21 @@ public:
 
 protected:
     void nextCheckState() override;
+    // The whole control takes the click, not only the circle and the caption.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     int m_group;
+};
+
+// An automatic check box that, like the platform's, toggles on a click
+// anywhere in its rectangle, also right of a short caption.
+class CheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
 // Report-style list view. Owner-drawn rows are painted by the list object's

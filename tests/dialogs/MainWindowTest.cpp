@@ -222,3 +222,13 @@ TEST(StartSaveFolder, IsTheHomeFolderWhenTheProgramFolderCannotBeWritten)
     services.SetProgramFolder(home.string() + "/");
     EXPECT_EQ(StartSaveFolder(), fs::path(home.string() + "/"));
 }
+
+TEST_F(MakerDlgTest, TheCheckBoxTogglesOnAClickAnywhereInItsRectangle)
+{
+    // Right of its caption, where only the platform's hit rule reaches.
+    const CRect box = ClientRect(Item(IDC_NO_BACKUP));
+    MousePress(*m_dlg, CPoint{box.right - 2, (box.top + box.bottom) / 2});
+    EXPECT_EQ(Button(IDC_NO_BACKUP).GetCheck(), 1);
+    ASSERT_TRUE(m_dlg->UpdateData(true));
+    EXPECT_EQ(m_dlg->m_bNoBackup, 1);
+}
