@@ -47,7 +47,7 @@ void PrintBackup(Console& c, const reg::ChangeOutcome& outcome)
     if (outcome.backup) c.out << "백업: " << outcome.backup->string() << "\n";
 }
 
-std::string EntryLine(std::size_t index, const std::string& titleCp949, const std::string& pathCp949)
+std::string EntryLine(std::size_t index, std::string_view titleCp949, std::string_view pathCp949)
 {
     return std::to_string(index) + "\t" + TsvField(ToUtf8(titleCp949)) + "\t" + TsvField(ToUtf8(pathCp949));
 }

@@ -53,20 +53,23 @@ Result<Bytes> ReadWholeFile(const fs::path& file)
         ::close(fd);
         return NotRegularFileError(file);
     }
-    Bytes bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::uint8_t chunk[1 << 16];
+    // Read straight into the buffer, sized by the file's length; a file that
+    // grows meanwhile is read on until its end.
+    Bytes bytes(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (used == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR || errno == EAGAIN) continue;
             const int err = errno;
             ::close(fd);
             return FileError(ErrorCode::ReadFailed, file, "읽을", err);
         }
         if (n == 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + n);
+        used += static_cast<std::size_t>(n);
     }
+    bytes.resize(used);
     ::close(fd);
     return bytes;
 }

@@ -60,7 +60,7 @@ int FirstSelectedRow(const CListCtrl& list)
 
 // A text as the list hands it back: a byte that is not CP949 may come back as
 // '?', so the file's texts and the row's are compared in that form.
-std::string AsShown(const std::string& cp949)
+std::string AsShown(std::string_view cp949)
 {
     return mrv::text::Utf8ToCp949Lossy(mrv::text::Cp949ToUtf8Lossy(cp949));
 }

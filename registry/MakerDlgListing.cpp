@@ -37,8 +37,8 @@ void CMakerDlg::LoadRegistryList()
     }
     int row = 0;
     for (const auto& entry : listing->entries) {
-        m_listRegistry.InsertItem(row, entry.title);
-        m_listRegistry.SetItemText(row, 1, entry.path);
+        m_listRegistry.InsertItem(row, std::string(entry.title));
+        m_listRegistry.SetItemText(row, 1, std::string(entry.path));
         ++row;
     }
     // A damaged file still shows what could be read before the damage.

@@ -74,11 +74,11 @@ Error Damaged(std::uint64_t offset, std::string what)
 std::string Ordinal(int index) { return Num(index + 1) + "번째 항목"; }
 
 // The handset and the list both stop a text at its first zero byte.
-std::string TextUpToZero(std::span<const std::uint8_t> bytes)
+std::string_view TextUpToZero(std::span<const std::uint8_t> bytes)
 {
     const auto* first = reinterpret_cast<const char*>(bytes.data());
     const void* zero = bytes.empty() ? nullptr : std::memchr(first, 0, bytes.size());
-    return std::string(first, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - first) : bytes.size());
+    return std::string_view(first, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - first) : bytes.size());
 }
 
 // ---- walking the records ---------------------------------------------------
@@ -365,7 +365,9 @@ Result<Listing> ReadList(const fs::path& file)
     }
     auto bytes = ReadWholeFile(file);
     if (!bytes) return bytes.error();
-    Listing listing = ParseListing(*bytes);
+    auto held = std::make_shared<const Bytes>(std::move(*bytes));
+    Listing listing = ParseListing(*held);
+    listing.bytes = std::move(held);
     if (listing.damage) listing.damage->file = file;
     return listing;
 }

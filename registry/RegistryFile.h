@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -55,13 +56,18 @@ std::string EntryPath(LinkKind kind, std::string_view linkName);
 // storage location outside 0..5.
 Result<Bytes> BuildRecord(const EntryFields& f);
 
+// One listed record. The texts point into the bytes the listing was made
+// from (Listing::bytes for ReadList), so a large registry lists without a
+// copy of every text.
 struct Entry {
-    std::string title;   // up to the first zero byte, as the list shows it
-    std::string path;    // up to the first zero byte
-    std::int64_t offset = 0; // where the record starts in the file
+    std::string_view title;   // up to the first zero byte, as the list shows it
+    std::string_view path;    // up to the first zero byte
+    std::int64_t offset = 0;  // where the record starts in the file
 };
 
 struct Listing {
+    // The file's bytes, which the entries' texts point into (ReadList only).
+    std::shared_ptr<const Bytes> bytes;
     std::vector<Entry> entries;
     std::int32_t entryCount = 0;
     std::int32_t recordsSize = 0;
@@ -72,7 +78,8 @@ struct Listing {
 };
 
 // Lists the records of a registry held in memory. Never fails: what is wrong
-// is told in Listing::damage, with the offset where it was found.
+// is told in Listing::damage, with the offset where it was found. The entries
+// point into bytes, which must outlive them.
 Listing ParseListing(std::span<const std::uint8_t> bytes);
 
 // Lists a registry file. An error only when it cannot be opened or read or is
