@@ -336,9 +336,11 @@ Result<Bytes> BuildRecord(const EntryFields& f)
     return out;
 }
 
-Listing ParseListing(std::span<const std::uint8_t> bytes)
+Listing ParseListing(Bytes&& owned)
 {
     Listing listing;
+    listing.bytes = std::make_shared<const Bytes>(std::move(owned));
+    const std::span<const std::uint8_t> bytes(*listing.bytes);
     // Never trust the count for the reservation: a record takes at least 18 bytes.
     if (bytes.size() >= kHeaderSize) {
         const auto count = LoadI32le(bytes.data());
@@ -355,6 +357,11 @@ Listing ParseListing(std::span<const std::uint8_t> bytes)
     return listing;
 }
 
+Listing ParseListing(std::span<const std::uint8_t> bytes)
+{
+    return ParseListing(Bytes(bytes.begin(), bytes.end()));
+}
+
 Result<Listing> ReadList(const fs::path& file)
 {
     // Looked at before reading, so that a fifo cannot block the listing.
@@ -365,9 +372,7 @@ Result<Listing> ReadList(const fs::path& file)
     }
     auto bytes = ReadWholeFile(file);
     if (!bytes) return bytes.error();
-    auto held = std::make_shared<const Bytes>(std::move(*bytes));
-    Listing listing = ParseListing(*held);
-    listing.bytes = std::move(held);
+    Listing listing = ParseListing(std::move(*bytes));
     if (listing.damage) listing.damage->file = file;
     return listing;
 }

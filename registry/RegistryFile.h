@@ -66,7 +66,7 @@ struct Entry {
 };
 
 struct Listing {
-    // The file's bytes, which the entries' texts point into (ReadList only).
+    // The bytes listed, which the entries' texts point into.
     std::shared_ptr<const Bytes> bytes;
     std::vector<Entry> entries;
     std::int32_t entryCount = 0;
@@ -78,8 +78,10 @@ struct Listing {
 };
 
 // Lists the records of a registry held in memory. Never fails: what is wrong
-// is told in Listing::damage, with the offset where it was found. The entries
-// point into bytes, which must outlive them.
+// is told in Listing::damage, with the offset where it was found. The listing
+// keeps the bytes its entries point into: the first form takes them over, the
+// second copies them.
+Listing ParseListing(Bytes&& bytes);
 Listing ParseListing(std::span<const std::uint8_t> bytes);
 
 // Lists a registry file. An error only when it cannot be opened or read or is
