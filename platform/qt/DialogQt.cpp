@@ -12,6 +12,9 @@
 #include "platform/qt/Controls.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QEventLoop>
 #include <QIcon>
 #include <QPixmap>
@@ -198,6 +201,12 @@ void CDialog::SetIcon(int iconResourceId, bool /*big*/)
 int AfxWinMain(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // The toolkit's own texts (the file dialog, Yes and No) in Korean, like the
+    // program's; without the translations installed they stay in English.
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QLocale(QLocale::Korean, QLocale::SouthKorea), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&toolkitTexts);
     // Windows come and go with the dialogs; the program ends when InitInstance returns.
     QApplication::setQuitOnLastWindowClosed(false);
     mrv::platform::backend::SetProgramName(argc > 0 ? argv[0] : "");
