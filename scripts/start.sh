@@ -12,5 +12,10 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 png="$PWD/build/app/mrvmaker-main-window.png"
 echo "No display found: rendering the main window offscreen instead."
+# Qt wants a private runtime folder; a headless root session often has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="$PWD/build/app/runtime"
+  mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+fi
 QT_QPA_PLATFORM=offscreen build/app/app/mrvmaker-snapshot "$png"
 echo "The main window was rendered to: $png"
