@@ -35,6 +35,12 @@ const MessageMap* CCacheSearchDlg::GetThisMessageMap()
 {
     static const MessageMapEntry entries[] = {
         OnWmTimer(&CCacheSearchDlg::OnTimer),
+        OnBnClicked(IDC_SAVE_LOCATION, &CCacheSearchDlg::OnSaveLocation),
+        OnBnClicked(IDC_COPY_TO_SAVE, &CCacheSearchDlg::OnCopyToSaveFolder),
+        OnNotify(NM_DBLCLK, IDC_SAVED_LIST, &CCacheSearchDlg::OnDblClkSavedList),
+        OnNotify(NM_RCLICK, IDC_SAVED_LIST, &CCacheSearchDlg::OnRClickSavedList),
+        OnNotify(NM_CLICK, IDC_SAVED_LIST, &CCacheSearchDlg::OnClickSavedList),
+        OnBnClicked(IDC_PLAY, &CCacheSearchDlg::OnPlay),
         OnWmClose(&CCacheSearchDlg::OnClose),
         OnWmDestroy(&CCacheSearchDlg::OnDestroy),
     };
@@ -45,6 +51,9 @@ const MessageMap* CCacheSearchDlg::GetThisMessageMap()
 bool CCacheSearchDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // A new window has empty lists, whatever the last one showed.
+    m_rowsCache.Reset();
+    m_rowsSaved.Reset();
     m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
     m_listCache.InsertColumn(1, "Size", LVCFMT_LEFT, kSizeColumnWidth);
     m_listSaved.InsertColumn(0, K("저장된 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
@@ -62,11 +71,36 @@ bool CCacheSearchDlg::OnInitDialog()
     return true;
 }
 
-void CCacheSearchDlg::OnTimer(unsigned /*nIDEvent*/)
+// A tick that comes while a scan or the copy command holds the busy flag is
+// passed over; the next one tries again.
+void CCacheSearchDlg::OnTimer(unsigned nIDEvent)
 {
-    // The folder scans of this window come with its own work; until then a
-    // tick only honours the busy flag.
     if (m_bBusy) return;
+    m_bBusy = 1;
+    if (m_bRefreshActive) {
+        if (nIDEvent == kCacheTimer) ScanCacheFolder();
+        if (nIDEvent == kSaveTimer) ScanSaveFolder();
+    }
+    m_bBusy = 0;
+}
+
+void CCacheSearchDlg::ScanCacheFolder()
+{
+    UpdateData(true);
+    Scan(m_szCacheFolder, m_rowsCache);
+}
+
+void CCacheSearchDlg::ScanSaveFolder()
+{
+    UpdateData(true);
+    Scan(m_strSaveLocation, m_rowsSaved);
+}
+
+void CCacheSearchDlg::Scan(const std::filesystem::path& folder, ListRows& rows)
+{
+    // Without a window there is no list to bring into line.
+    if (!IsAttached()) return;
+    m_nameTable.Synchronise(folder, rows);
 }
 
 void CCacheSearchDlg::OnOK()

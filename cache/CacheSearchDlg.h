@@ -2,6 +2,8 @@
 // cached and the saved .zqm files. One object for the whole process.
 #pragma once
 
+#include "cache/CacheScan.h"
+#include "cache/ListRows.h"
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "ui/RowListCtrl.h"
@@ -16,6 +18,7 @@ public:
     int m_bRefreshActive = 0;       // 1: the timer ticks scan the folders
     std::string m_szAutoName;       // automatic rename name, written by the main dialog
     std::filesystem::path m_szCacheFolder;
+    mrv::cache::FolderScanner m_nameTable;   // shared by both scans, which never overlap
     int m_bBusy = 0;                // 1 while a scan runs
     CRowListCtrl m_listCache;       // list 1005
     CRowListCtrl m_listSaved;       // list 1029
@@ -29,8 +32,31 @@ public:
     void OnClose();
     void OnDestroy();
 
+    // Bring each list into line with its folder.
+    void ScanCacheFolder();
+    void ScanSaveFolder();
+
+    void OnSaveLocation();
+    void OnCopyToSaveFolder();
+    void OnDblClkSavedList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnRClickSavedList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnClickSavedList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnPlay();
+
+    // The host file names of the rows (the lists show them in CP949).
+    const ListRows& CacheRows() const { return m_rowsCache; }
+    const ListRows& SavedRows() const { return m_rowsSaved; }
+
     const MessageMap* GetMessageMap() const override;
     static const MessageMap* GetThisMessageMap();
+
+private:
+    void Scan(const std::filesystem::path& folder, ListRows& rows);
+    // Host path of a file of the save folder.
+    std::filesystem::path InSaveFolder(const std::string& name) const;
+
+    ListRows m_rowsCache{m_listCache};
+    ListRows m_rowsSaved{m_listSaved};
 };
 
 extern CCacheSearchDlg g_dlgCacheSearch;

@@ -1,0 +1,164 @@
+// The search window's commands on its files: the save location, copying
+// cached files into the save folder, renaming a saved file automatically or by
+// hand, the song title of its link file, and playing it.
+#include "cache/CacheSearchDlg.h"
+
+#include "cache/RenameEditDlg.h"
+#include "cache/SavedFiles.h"
+#include "link/LinkFile.h"
+#include "platform/Cp949.h"
+#include "platform/Services.h"
+#include "ui/FolderChooser.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using mrv::text::K;
+
+namespace {
+
+constexpr const char* kCaption = "ZQM Search";
+// At most this many selected rows are copied by one press of "->".
+constexpr std::size_t kMaxCopiedRows = 201;
+// Where the rename popup goes, in pixels from the window's outer top-left
+// corner: over the saved list's name column, one row height per row.
+constexpr int kPopupLeft = 318;
+constexpr int kPopupTop = 56;
+constexpr int kPopupRowHeight = 13;
+// The link file whose title a saved file shows: "MRV_Dat000" + the file's name
+// without ".zqm". Three zeros make a five-digit number only for two-digit
+// names: 12.zqm gives MRV_Dat00012, 7.zqm MRV_Dat0007.
+constexpr const char* kTitleLinkPrefix = "MRV_Dat000";
+constexpr std::size_t kExtensionLength = 4;
+
+const std::string& FolderPrompt()
+{
+    static const std::string text = K("ZQM 화일을 저장할 폴더를 선택하세요");
+    return text;
+}
+
+const std::string& FolderCancelled()
+{
+    static const std::string text = K("폴더변경 취소");
+    return text;
+}
+
+// A name typed in the rename popup as a host file name, or nullopt when it
+// would not name a file of the save folder itself.
+std::optional<std::string> TypedFileName(const std::string& cp949)
+{
+    auto name = mrv::text::Cp949ToUtf8(cp949);
+    if (!name || name->empty() || *name == "." || *name == "..") return std::nullopt;
+    if (name->find('/') != std::string::npos) return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+fs::path CCacheSearchDlg::InSaveFolder(const std::string& name) const
+{
+    return m_strSaveLocation / name;
+}
+
+void CCacheSearchDlg::OnSaveLocation()
+{
+    UpdateData(true);
+    fs::path chosen;
+    if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, m_strSaveLocation) || chosen.empty()) {
+        MessageBox(FolderCancelled(), kCaption, MB_OK);
+        return;
+    }
+    // The saved list follows the new folder at the next save-scan tick.
+    m_strSaveLocation = WithTrailingSeparator(chosen);
+    UpdateData(false);
+}
+
+void CCacheSearchDlg::OnCopyToSaveFolder()
+{
+    std::vector<int> chosen;
+    chosen.reserve(kMaxCopiedRows);
+    for (int row = 0; row < m_rowsCache.RowCount() && chosen.size() < kMaxCopiedRows; ++row)
+        if (m_rowsCache.IsSelected(row)) chosen.push_back(row);
+    if (chosen.empty()) return;
+
+    // Highest row first, so that deleting a row never moves one still to come.
+    // A failed copy is not reported: the source stays where it was, and the
+    // target is replaced whole or not at all.
+    for (auto it = chosen.rbegin(); it != chosen.rend(); ++it) {
+        const std::string name = m_rowsCache.RowName(*it);
+        mrv::cache::CopyReplacing(m_szCacheFolder / name, InSaveFolder(name));
+        if (!m_bBusy) {
+            m_bBusy = 1;
+            m_rowsCache.DeleteRow(*it);
+            m_bBusy = 0;
+        }
+    }
+    if (!m_bBusy) {
+        m_bBusy = 1;
+        ScanSaveFolder();
+        m_bBusy = 0;
+    }
+}
+
+void CCacheSearchDlg::OnDblClkSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    *pResult = 0;
+    const int row = m_rowsSaved.FirstSelected();
+    if (row < 0) return;
+    // The rename fails, and nothing changes, when the name is taken.
+    mrv::cache::RenameWithoutReplacing(InSaveFolder(m_rowsSaved.RowName(row)),
+                                       InSaveFolder(mrv::text::Cp949ToUtf8Lossy(m_szAutoName)));
+    ScanSaveFolder();
+}
+
+void CCacheSearchDlg::OnRClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    *pResult = 0;
+    CRenameEditDlg popup(this);
+    const CRect frame = GetWindowRect();
+    const int row = m_rowsSaved.FirstSelected();
+    if (row < 0) return;
+
+    // The saved list may change while the popup is up; the file is the one
+    // that was right-clicked.
+    const fs::path oldPath = InSaveFolder(m_rowsSaved.RowName(row));
+    popup.m_nLeft = frame.left + kPopupLeft;
+    popup.m_nTop = frame.top + kPopupTop + kPopupRowHeight * row;
+    popup.m_strName = ShownName(m_rowsSaved.RowName(row));
+    const std::string offered = popup.m_strName;
+    if (popup.DoModal() != IDOK) return;
+
+    // Renaming stays inside the save folder and never replaces a file. A name
+    // left as offered changes nothing, even where the list shows a name CP949
+    // cannot hold with '?'.
+    if (const auto name = TypedFileName(popup.m_strName); name && popup.m_strName != offered)
+        mrv::cache::RenameWithoutReplacing(oldPath, InSaveFolder(*name));
+    ScanSaveFolder();
+}
+
+void CCacheSearchDlg::OnClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+{
+    *pResult = 0;
+    const int row = m_rowsSaved.FirstSelected();
+    if (row < 0) return;
+
+    const std::string& name = m_rowsSaved.RowName(row);
+    const std::string base = name.substr(0, name.size() - std::min(name.size(), kExtensionLength));
+    // Read only: a read-only link file shows its title too.
+    const auto head = mrv::cache::ReadHead(InSaveFolder(kTitleLinkPrefix + base),
+                                           mrv::link::kTitleOffset + mrv::link::kTitleFieldSize);
+    m_strSongTitle = head ? mrv::link::TitleField(*head) : std::string();
+    UpdateData(false);
+}
+
+void CCacheSearchDlg::OnPlay()
+{
+    UpdateData(true);
+    const int row = m_rowsSaved.FirstSelected();
+    if (row < 0) return;
+    // Whether the program started is not asked.
+    mrv::platform::GetServices().OpenWithAssociatedProgram(InSaveFolder(m_rowsSaved.RowName(row)));
+}

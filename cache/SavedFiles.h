@@ -1,0 +1,27 @@
+// File operations of the search window's commands on the save folder: a copy
+// that never leaves a half-written file under the target's name, a rename that
+// never replaces a file, and a short read of a link file's head.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace mrv::cache {
+
+// Copies from into to, replacing a file of that name whole or not at all: the
+// bytes go to a temporary file beside to, which is renamed over it once
+// written. A target that is the source itself is left alone. False when
+// nothing was copied.
+bool CopyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Renames from to to; fails, changing nothing, when to already exists.
+bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Up to maxBytes from the start of a regular file opened for reading only;
+// nullopt when it cannot be opened or is not a regular file.
+std::optional<std::vector<std::uint8_t>> ReadHead(const std::filesystem::path& file, std::size_t maxBytes);
+
+} // namespace mrv::cache
