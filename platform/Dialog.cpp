@@ -91,6 +91,15 @@ void CDialog::DispatchTimer(unsigned id)
     if (const auto* handler = HandlerOf<TimerHandler>(FindEntry(Msg::Timer, 0, 0))) (this->*(*handler))(id);
 }
 
+void CDialog::DispatchSysCommand(unsigned nID, std::intptr_t lParam)
+{
+    if (const auto* handler = HandlerOf<SysCommandHandler>(FindEntry(Msg::SysCommand, 0, 0))) {
+        (this->*(*handler))(nID, lParam);
+        return;
+    }
+    OnSysCommand(nID, lParam);
+}
+
 void CDialog::DispatchClose()
 {
     if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Close, 0, 0))) {
@@ -137,6 +146,15 @@ void CDialog::OnOK()
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::OnClose() { DispatchCommand(BN_CLICKED, IDCANCEL); }
+
+void CDialog::OnSysCommand(unsigned nID, std::intptr_t)
+{
+    if ((nID & 0xFFF0) == SC_CLOSE) DispatchClose();
+}
+
+void CDialog::OnLButtonDown(unsigned, CPoint) {}
+
+void CDialog::OnLButtonDblClk(unsigned, CPoint) {}
 
 int CDialog::MessageBox(const std::string& text, const std::string& caption, unsigned type)
 {

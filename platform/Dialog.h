@@ -100,6 +100,10 @@ MessageMapEntry OnWmDestroy(void (D::*fn)())
     return {Msg::Destroy, 0, 0, static_cast<CommandHandler>(fn)};
 }
 
+// System commands that the framework handles itself (compared with the low
+// four bits cleared, as the platform keeps them for its own use).
+enum : unsigned { SC_CLOSE = 0xF060 };
+
 // ---- CDialog ------------------------------------------------------------------
 
 class CDialog : public CWnd {
@@ -149,6 +153,22 @@ public:
     // Default handling of the close box: the cancel command.
     void OnClose();
 
+    // The window's system menu. Items are appended after what the menu holds;
+    // choosing one sends the table's SysCommand entry its id. The Linux window
+    // managers' menus cannot be extended, so there the appended items make up
+    // a menu of the dialog's own: a right click on the dialog where no control
+    // takes it, or the keyboard's menu key or Shift+F10, opens it.
+    bool HasSystemMenu() const;  // the template asks for one
+    void AppendSystemMenuSeparator();
+    // The text is CP949; '&' marks the mnemonic, "&&" shows one '&'.
+    void AppendSystemMenuItem(unsigned id, const std::string& textCp949);
+    // Default handling of a system command: SC_CLOSE is the close box; moving,
+    // sizing and minimising belong to the window manager, so the rest does nothing.
+    void OnSysCommand(unsigned nID, std::intptr_t lParam);
+    // Default handling of presses on the dialog itself: nothing.
+    void OnLButtonDown(unsigned nFlags, CPoint point);
+    void OnLButtonDblClk(unsigned nFlags, CPoint point);
+
     // The class's message table. A derived class defines both: its table's
     // base is its base class's GetThisMessageMap().
     virtual const MessageMap* GetMessageMap() const;
@@ -163,6 +183,8 @@ public:
     bool DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult);
     void DispatchMouse(Msg msg, unsigned flags, CPoint point);
     void DispatchTimer(unsigned id);
+    // A system command: the table's entry, else OnSysCommand.
+    void DispatchSysCommand(unsigned nID, std::intptr_t lParam);
     void DispatchClose();
     // Runs the table's Destroy entry while the window and its controls still exist.
     void DispatchDestroy();

@@ -51,6 +51,21 @@ void ClickCloseBox(CDialog& dialog);
 // Mouse presses at client coordinates of the dialog itself.
 void MousePress(CDialog& dialog, CPoint client);
 void MouseDoubleClick(CDialog& dialog, CPoint client);
+// The dialog's system menu (see CDialog::AppendSystemMenuItem): a right click
+// at client coordinates; the keyboard's menu key as the window system reports
+// it (a keyboard menu request to the focused control, then the key); Shift+F10.
+void RightClick(CDialog& dialog, CPoint client);
+void PressMenuKey(CDialog& dialog);
+void PressShiftF10(CDialog& dialog);
+// The items of the menu open now, as UTF-8 with their '&', "-" for a separator
+// the menu shows; empty when no menu is open.
+std::vector<std::string> OpenMenuItems();
+// Chooses an item of the open menu by its mnemonic key, or by a click on the
+// item with this text. False when no menu, or no such item, is open.
+bool PressMenuMnemonic(char letter);
+bool ClickMenuItem(std::string_view utf8);
+// Escape in the open menu: it closes without a choice.
+void CloseOpenMenu();
 // Mouse on a list row: selects the row, then notifies NM_CLICK / NM_DBLCLK / NM_RCLICK.
 void ClickListRow(CListCtrl& list, int row);
 void DoubleClickListRow(CListCtrl& list, int row);
