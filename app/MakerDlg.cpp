@@ -1,10 +1,13 @@
 #include "app/MakerDlg.h"
 
+#include "app/AboutDlg.h"
+#include "app/PictureDlg.h"
 #include "cache/CacheSearchDlg.h"
 #include "platform/Cp949.h"
 #include "platform/Services.h"
 #include "registry/RegistryFile.h"
 #include "res/Resource.h"
+#include "res/Strings.h"
 
 #include <cstdlib>
 #include <unistd.h>
@@ -20,6 +23,30 @@ constexpr int kLinkColumnWidth = 186;
 
 // The search window's rename name until the link number first changes.
 constexpr const char* kFirstAutoName = "01.zqm";
+
+// The hidden picture windows and the points of the client area that open
+// them: a press within one pixel of the point, or a double click on it. The
+// points are pixels, not dialog units, so where they fall depends on the font.
+struct HiddenPicture {
+    int templateId;
+    CPoint at;
+};
+constexpr HiddenPicture kHiddenPictures[] = {
+    {IDD_PICTURE_ILLUSTRATION, {701, 412}},
+    {IDD_PICTURE_2, {616, 380}},
+    {IDD_PICTURE_3, {709, 382}},
+};
+
+bool WithinOnePixel(CPoint point, CPoint centre)
+{
+    return std::abs(point.x - centre.x) <= 1 && std::abs(point.y - centre.y) <= 1;
+}
+
+void ShowPicture(int templateId)
+{
+    CPictureDlg picture(templateId);
+    picture.DoModal();
+}
 
 const std::string& DefaultTitle()
 {
@@ -83,6 +110,7 @@ const MessageMap* CMakerDlg::GetMessageMap() const { return GetThisMessageMap();
 const MessageMap* CMakerDlg::GetThisMessageMap()
 {
     static const MessageMapEntry entries[] = {
+        OnWmSysCommand(&CMakerDlg::OnSysCommand),
         OnEnChange(IDC_LINK_NUMBER, &CMakerDlg::OnLinkNumberChanged),
         OnBnClicked(IDC_MAKE_LINK, &CMakerDlg::MakeLinkFile),
         OnBnClicked(IDC_CHANGE_FOLDER, &CMakerDlg::OnChangeSaveFolder),
@@ -90,7 +118,9 @@ const MessageMap* CMakerDlg::GetThisMessageMap()
         OnEnChange(IDC_LINK_TITLE, &CMakerDlg::OnChangeLinkTitle),
         OnBnClicked(IDC_ADD_ENTRY, &CMakerDlg::OnAddEntry),
         OnNotify(NM_RCLICK, IDC_REGISTRY_LIST, &CMakerDlg::OnRClickRegistryList),
+        OnWmLButtonDblClk(&CMakerDlg::OnLButtonDblClk),
         OnBnClicked(IDC_EXTRA_INFO, &CMakerDlg::OnExtraInfo),
+        OnWmLButtonDown(&CMakerDlg::OnLButtonDown),
         OnBnClicked(IDC_SHOW_SEARCH, &CMakerDlg::OnShowSearch),
         OnBnClicked(IDC_OPEN_FOLDER, &CMakerDlg::OnOpenFolder),
         OnEnChange(IDC_ENTRY_NUMBER, &CMakerDlg::OnEntryNumberChanged),
@@ -108,6 +138,13 @@ const MessageMap* CMakerDlg::GetThisMessageMap()
 bool CMakerDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+
+    // The About box's item goes below the system menu's own items.
+    const std::string aboutMenu = K(FindStringResource(IDS_ABOUTBOX));
+    if (HasSystemMenu() && !aboutMenu.empty()) {
+        AppendSystemMenuSeparator();
+        AppendSystemMenuItem(IDM_ABOUTBOX, aboutMenu);
+    }
 
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
@@ -173,4 +210,29 @@ void CMakerDlg::OnDestroy()
 {
     // The search window belongs to the main dialog and goes with it.
     g_dlgCacheSearch.DestroyWindow();
+}
+
+void CMakerDlg::OnSysCommand(unsigned nID, std::intptr_t lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+void CMakerDlg::OnLButtonDown(unsigned nFlags, CPoint point)
+{
+    // The areas do not overlap: a press opens one window at most.
+    for (const HiddenPicture& picture : kHiddenPictures)
+        if (WithinOnePixel(point, picture.at)) ShowPicture(picture.templateId);
+    CDialog::OnLButtonDown(nFlags, point);
+}
+
+void CMakerDlg::OnLButtonDblClk(unsigned nFlags, CPoint point)
+{
+    for (const HiddenPicture& picture : kHiddenPictures)
+        if (point == picture.at) ShowPicture(picture.templateId);
+    CDialog::OnLButtonDblClk(nFlags, point);
 }

@@ -51,6 +51,11 @@ public:
     void OnOpenFolder();
     void OnDestroy();
 
+    // ---- System menu and the hidden picture windows ----
+    void OnSysCommand(unsigned nID, std::intptr_t lParam);
+    void OnLButtonDown(unsigned nFlags, CPoint point);
+    void OnLButtonDblClk(unsigned nFlags, CPoint point);
+
     // ---- Registry listing (registry/MakerDlgListing.cpp) ----
     void OnLoadRegistry();
     void LoadRegistryList();

@@ -1,0 +1,19 @@
+// The string table: texts the program loads by id, as UTF-8 (the caller
+// converts them to CP949 like every other text of the resources).
+#pragma once
+
+#include "res/Resource.h"
+
+#include <string_view>
+
+// The item of the main dialog's system menu that opens the About box.
+inline constexpr std::string_view kAboutMenuText = "Morvanta 정보(&A)...";
+
+// The text of string id, or "" for an id the table does not hold.
+constexpr std::string_view FindStringResource(int id)
+{
+    switch (id) {
+    case IDS_ABOUTBOX: return kAboutMenuText;
+    default: return {};
+    }
+}
