@@ -40,12 +40,6 @@ const std::string& FolderPrompt()
     return text;
 }
 
-const std::string& FolderCancelled()
-{
-    static const std::string text = K("폴더변경 취소");
-    return text;
-}
-
 // A name typed in the rename popup as a host file name, or nullopt when it
 // would not name a file of the save folder itself.
 std::optional<std::string> TypedFileName(const std::string& cp949)
@@ -68,7 +62,7 @@ void CCacheSearchDlg::OnSaveLocation()
     UpdateData(true);
     fs::path chosen;
     if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, m_strSaveLocation) || chosen.empty()) {
-        MessageBox(FolderCancelled(), kCaption, MB_OK);
+        MessageBox(FolderChangeCancelledText(), kCaption, MB_OK);
         return;
     }
     // The saved list follows the new folder at the next save-scan tick.

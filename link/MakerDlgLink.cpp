@@ -31,12 +31,6 @@ const std::string& FolderPrompt()
     return text;
 }
 
-const std::string& FolderCancelled()
-{
-    static const std::string text = K("폴더변경 취소");
-    return text;
-}
-
 const std::string& LinkNotWritten()
 {
     static const std::string text = K("링크 화일을 저장하지 못했습니다.");
@@ -72,7 +66,7 @@ void CMakerDlg::MakeLinkFile()
     if (folder.empty()) {
         fs::path chosen;
         if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, fs::path()) || chosen.empty()) {
-            MessageBox(FolderCancelled(), kCaption, MB_OK);
+            MessageBox(FolderChangeCancelledText(), kCaption, MB_OK);
             return;
         }
         folder = WithTrailingSeparator(chosen);
@@ -96,7 +90,7 @@ void CMakerDlg::OnChangeSaveFolder()
 
     fs::path chosen;
     if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, m_strSaveFolder) || chosen.empty()) {
-        MessageBox(FolderCancelled(), kCaption, MB_OK);
+        MessageBox(FolderChangeCancelledText(), kCaption, MB_OK);
         return;
     }
     m_strSaveFolder = WithTrailingSeparator(chosen);

@@ -93,3 +93,9 @@ fs::path WithTrailingSeparator(const fs::path& folder)
     text += fs::path::preferred_separator;
     return fs::path(std::move(text));
 }
+
+const std::string& FolderChangeCancelledText()
+{
+    static const std::string text = mrv::text::K("폴더변경 취소");
+    return text;
+}

@@ -37,6 +37,10 @@ bool BrowseForFolderWithInitial(std::filesystem::path& result, const std::string
 int BrowseCallbackProc(mrv::platform::FolderBrowser& browser, mrv::platform::BrowseEvent event,
                        const std::filesystem::path* selection, std::intptr_t data);
 
+// "폴더변경 취소" (folder change cancelled), in CP949: what every caller of the
+// chooser tells the user when no folder was chosen.
+const std::string& FolderChangeCancelledText();
+
 // A chosen folder as a save folder: exactly one trailing separator ("/music"
 // and "/music//" become "/music/", "/" stays "/"). Empty stays empty.
 std::filesystem::path WithTrailingSeparator(const std::filesystem::path& folder);
