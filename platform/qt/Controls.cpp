@@ -231,6 +231,14 @@ RadioButton::RadioButton(const QString& caption, int group, QWidget* parent)
     : QRadioButton(caption, parent), m_group(group)
 {
     setAutoExclusive(false);
+    // The templates leave a few pixels for the caption beside the circle, as
+    // the platform's narrow gap does; the toolkit's wider gap would cut it.
+    setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"));
+}
+
+CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent)
+{
+    setStyleSheet(QStringLiteral("QCheckBox { spacing: 2px; }"));
 }
 
 void RadioButton::nextCheckState()

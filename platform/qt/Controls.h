@@ -81,7 +81,7 @@ private:
 // anywhere in its rectangle, also right of a short caption.
 class CheckBox : public QCheckBox {
 public:
-    using QCheckBox::QCheckBox;
+    CheckBox(const QString& caption, QWidget* parent);
 
 protected:
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
