@@ -1,0 +1,76 @@
+// CP949 text: what the handset files hold, against what the toolkit and the
+// terminal show. Byte values from the KS X 1001 / UHC code tables.
+#include "platform/Cp949.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace mrv::text;
+
+namespace {
+
+struct Sample {
+    const char* utf8;
+    std::string cp949;
+};
+
+const Sample kSamples[] = {
+    {"abc", "abc"},
+    {"가", "\xB0\xA1"},
+    {"한글", "\xC7\xD1\xB1\xDB"},
+    {"漢字", "\xF9\xD3\xED\xAE"},                  // Hanja
+    {"abc가1", "abc\xB0\xA1" "1"},                 // mixed
+    {"똠", "\x8C\x63"},                            // an extended syllable: its second byte looks like 'c'
+    {"노래제목입력", "\xB3\xEB\xB7\xA1\xC1\xA6\xB8\xF1\xC0\xD4\xB7\xC2"},
+    {"", ""},
+};
+
+} // namespace
+
+TEST(Cp949, ConvertsBothWaysByteForByte)
+{
+    for (const auto& s : kSamples) {
+        SCOPED_TRACE(s.utf8);
+        auto cp949 = Utf8ToCp949(s.utf8);
+        ASSERT_TRUE(cp949.has_value());
+        EXPECT_EQ(*cp949, s.cp949);
+        auto back = Cp949ToUtf8(s.cp949);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(*back, s.utf8);
+        EXPECT_EQ(Cp949Length(s.utf8), s.cp949.size());
+    }
+}
+
+TEST(Cp949, RefusesWhatItCannotHoldAndSaysWhere)
+{
+    ConversionError error;
+    EXPECT_FALSE(Utf8ToCp949("가나\xF0\x9F\x98\x80", &error).has_value());  // an emoji after two syllables
+    EXPECT_EQ(error.position, 6u);
+    EXPECT_FALSE(error.message.empty());
+    EXPECT_FALSE(Cp949Length("\xF0\x9F\x98\x80").has_value());
+    EXPECT_FALSE(Utf8ToCp949("\xC3\x28").has_value());       // not UTF-8 at all
+    EXPECT_FALSE(Cp949ToUtf8("\xB0").has_value());           // a lead byte without its second byte
+}
+
+TEST(Cp949, LossyFormsKeepEverythingElse)
+{
+    EXPECT_EQ(Utf8ToCp949Lossy("가\xF0\x9F\x98\x80나"), "\xB0\xA1?\xB3\xAA");
+    EXPECT_EQ(Cp949ToUtf8Lossy("\xB0\xA1\xFF" "a"), "가\xEF\xBF\xBD" "a");
+}
+
+TEST(Cp949, PrefixNeverEndsInsideADoubleByteCharacter)
+{
+    const std::string text = "a\xB0\xA1\x8C\x63" "b";  // a 가 똠 b
+    EXPECT_EQ(Cp949Prefix(text, 0), "");
+    EXPECT_EQ(Cp949Prefix(text, 1), "a");
+    EXPECT_EQ(Cp949Prefix(text, 2), "a");
+    EXPECT_EQ(Cp949Prefix(text, 3), "a\xB0\xA1");
+    EXPECT_EQ(Cp949Prefix(text, 4), "a\xB0\xA1");           // not "a가" plus the first byte of 똠
+    EXPECT_EQ(Cp949Prefix(text, 5), "a\xB0\xA1\x8C\x63");
+    EXPECT_EQ(Cp949Prefix(text, 99), text);
+    // Fifty Hangul bytes then more: 49 bytes give 24 syllables.
+    std::string syllables;
+    for (int i = 0; i < 30; ++i) syllables += "\xB0\xA1";
+    EXPECT_EQ(Cp949Prefix(syllables, 49).size(), 48u);
+}
