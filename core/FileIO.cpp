@@ -74,14 +74,13 @@ Result<Bytes> ReadWholeFile(const fs::path& file)
     return bytes;
 }
 
-namespace {
-
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;  // no progress: never spin
             return false;
         }
         data += n;
@@ -90,7 +89,15 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-} // namespace
+void SyncFolderOf(const fs::path& file)
+{
+    const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+}
 
 Status WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
                            std::optional<fs::perms> perms)
@@ -121,13 +128,7 @@ Status WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t>
         ::unlink(temp.c_str());
         return FileError(ErrorCode::WriteFailed, target, "쓸", err);
     }
-    // Make the rename itself durable.
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    SyncFolderOf(target);
     return Ok{};
 }
 

@@ -30,6 +30,12 @@ Error FileError(ErrorCode code, const std::filesystem::path& file, const char* a
 // The refusal of a folder, device or fifo where a file is expected.
 Error NotRegularFileError(const std::filesystem::path& file);
 
+// Writes all of size bytes to fd; on failure errno tells why.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size);
+
+// Flushes the folder that holds file, so that a new or renamed name survives a crash.
+void SyncFolderOf(const std::filesystem::path& file);
+
 // The file's name in single quotes, for messages.
 std::string Quoted(const std::filesystem::path& file);
 

@@ -106,26 +106,14 @@ Result<bool> WriteNewFile(const fs::path& file, std::span<const std::uint8_t> by
         return FileError(ErrorCode::WriteFailed, file, "만들", errno);
     }
     int err = 0;
-    std::size_t done = 0;
-    while (err == 0 && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) err = n < 0 ? errno : EIO;
-        else done += static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(fd, bytes.data(), bytes.size())) err = errno;
     if (err == 0 && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
     if (err != 0) {
         ::unlink(file.c_str());
         return FileError(ErrorCode::WriteFailed, file, "쓸", err);
     }
-    // Make the new name itself durable.
-    const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    SyncFolderOf(file);
     return true;
 }
 

@@ -364,12 +364,7 @@ Listing ParseListing(std::span<const std::uint8_t> bytes)
 
 Result<Listing> ReadList(const fs::path& file)
 {
-    // Looked at before reading, so that a fifo cannot block the listing.
-    std::error_code ec;
-    const auto status = fs::status(file, ec);
-    if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
-        return NotRegularFileError(file);
-    }
+    // ReadWholeFile refuses a folder, device or fifo without blocking on it.
     auto bytes = ReadWholeFile(file);
     if (!bytes) return bytes.error();
     Listing listing = ParseListing(std::move(*bytes));
@@ -386,11 +381,6 @@ fs::path BackupName(const fs::path& file, const LocalTime& t)
 
 Result<fs::path> MakeBackup(const fs::path& file, const LocalTime& t)
 {
-    std::error_code ec;
-    const auto status = fs::status(file, ec);
-    if (!ec && fs::exists(status) && !fs::is_regular_file(status)) {
-        return NotRegularFileError(file);
-    }
     auto bytes = ReadWholeFile(file);
     if (!bytes) return bytes.error();
     return WriteBackup(file, *bytes, t);
