@@ -5,6 +5,7 @@
 
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
+#include "registry/RegistryFile.h"
 #include "ui/RowListCtrl.h"
 
 #include <filesystem>
@@ -43,6 +44,8 @@ public:
     int m_nEntryKind = -1;                   // radios 1038/1039
     int m_nLinkKind = -1;                    // radios 1042/1043
     int m_hIcon;                             // the application icon's resource
+    // The entries list 1020 shows, as last read from the registry file.
+    mrv::registry::Listing m_listing;
 
     // ---- Start-up and the two small commands ----
     bool OnInitDialog() override;

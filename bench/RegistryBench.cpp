@@ -164,7 +164,7 @@ void BM_PlainCopy(benchmark::State& state)
     TheScratch().Registry("copy.dat", static_cast<int>(state.range(0)));
     for (auto _ : state) {
         const auto bytes = ReadWholeFile(file);
-        if (!bytes || !WriteFileAtomically(copy, *bytes)) state.SkipWithError("copy failed");
+        if (!bytes || !WriteFileWhole(copy, *bytes)) state.SkipWithError("copy failed");
     }
 }
 

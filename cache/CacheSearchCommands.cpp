@@ -83,7 +83,7 @@ void CCacheSearchDlg::OnCopyToSaveFolder()
     // target is replaced whole or not at all.
     for (auto it = chosen.rbegin(); it != chosen.rend(); ++it) {
         const std::string name = m_rowsCache.RowName(*it);
-        mrv::cache::CopyReplacing(m_szCacheFolder / name, InSaveFolder(name));
+        (void)mrv::cache::CopyReplacing(m_szCacheFolder / name, InSaveFolder(name));
         if (!m_bBusy) {
             m_bBusy = 1;
             m_rowsCache.DeleteRow(*it);
@@ -103,7 +103,7 @@ void CCacheSearchDlg::OnDblClkSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     const int row = m_rowsSaved.FirstSelected();
     if (row < 0) return;
     // The rename fails, and nothing changes, when the name is taken.
-    mrv::cache::RenameWithoutReplacing(InSaveFolder(m_rowsSaved.RowName(row)),
+    (void)mrv::cache::RenameWithoutReplacing(InSaveFolder(m_rowsSaved.RowName(row)),
                                        InSaveFolder(mrv::text::Cp949ToUtf8Lossy(m_szAutoName)));
     ScanSaveFolder();
 }
@@ -129,7 +129,7 @@ void CCacheSearchDlg::OnRClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     // left as offered changes nothing, even where the list shows a name CP949
     // cannot hold with '?'.
     if (const auto name = TypedFileName(popup.m_strName); name && popup.m_strName != offered)
-        mrv::cache::RenameWithoutReplacing(oldPath, InSaveFolder(*name));
+        (void)mrv::cache::RenameWithoutReplacing(oldPath, InSaveFolder(*name));
     ScanSaveFolder();
 }
 

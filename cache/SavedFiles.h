@@ -3,6 +3,8 @@
 // never replaces a file, and a short read of a link file's head.
 #pragma once
 
+#include "core/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -13,12 +15,12 @@ namespace mrv::cache {
 
 // Copies from into to, replacing a file of that name whole or not at all: the
 // bytes go to a temporary file beside to, which is renamed over it once
-// written. A target that is the source itself is left alone. False when
-// nothing was copied.
-bool CopyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+// written. A replaced file keeps its owner and permissions (see
+// WriteFileWhole). A target that is the source itself is left alone.
+Status CopyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Renames from to to; fails, changing nothing, when to already exists.
-bool RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+Status RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Up to maxBytes from the start of a regular file opened for reading only;
 // nullopt when it cannot be opened or is not a regular file.

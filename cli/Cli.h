@@ -14,8 +14,9 @@ namespace mrv::cli {
 
 enum ExitStatus : int {
     kExitOk = 0,
-    kExitFailed = 1,   // refused or failed; the file is untouched
-    kExitUsage = 2,    // the command line is wrong
+    kExitFailed = 1,        // refused or failed; the file is untouched
+    kExitUsage = 2,         // the command line is wrong
+    kExitNotConfirmed = 3,  // the change was made, but its last flush or the output failed
 };
 
 struct Console {
@@ -24,6 +25,7 @@ struct Console {
     std::ostream& err;
     bool inIsTerminal = false;                     // a confirmation can be asked
     std::function<registry::LocalTime()> now;      // the local clock, for backup names
+    bool changedFile = false;                      // set once a command has changed a file
 };
 
 // args: the command line without the program name.

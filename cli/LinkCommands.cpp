@@ -2,6 +2,7 @@
 // that shows what a link file holds.
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "core/FileSystem.h"
 #include "link/LinkFile.h"
 
 #include <cstdio>
@@ -13,17 +14,17 @@ namespace fs = std::filesystem;
 
 int Fail(Console& c, std::string_view command, const Error& e)
 {
-    PrintError(c.err, command, e);
-    return kExitFailed;
+    return Failed(c, command, e);
 }
 
 int RunMakeLink(const Args& args, Console& c)
 {
     auto title = ToCp949(args.Text("--title", kDefaultTitle), "--title");
     if (!title) return Fail(c, "make-link", title.error());
-    auto written = link::WriteLinkFile(args.positionals[0], KindOf(args), *title, LocationOf(args), NumberOf(args));
+    auto written = link::WriteLinkFile(os::PathFromUtf8(args.positionals[0]), KindOf(args), *title, LocationOf(args), NumberOf(args));
     if (!written) return Fail(c, "make-link", written.error());
-    c.out << written->string() << "\n";
+    c.changedFile = true;
+    c.out << os::PathText(*written) << "\n";
     return kExitOk;
 }
 
@@ -40,7 +41,7 @@ std::string Hex(const std::array<std::uint8_t, 8>& block)
 
 int RunShowLink(const Args& args, Console& c)
 {
-    auto info = link::ReadLinkFile(args.positionals[0]);
+    auto info = link::ReadLinkFile(os::PathFromUtf8(args.positionals[0]));
     if (!info) return Fail(c, "show-link", info.error());
     const char* kind = info->kind == LinkKind::Mod ? "MOD" : "MRV";
     const std::string title = ToUtf8(info->title);

@@ -1,6 +1,7 @@
 #include "cli/Output.h"
 
 #include "cli/Cli.h"
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 
 #include <cstdio>
@@ -74,9 +75,19 @@ std::string TsvField(std::string_view utf8)
 void PrintError(std::ostream& err, std::string_view command, const Error& e)
 {
     err << "mrvtool " << command << ": ";
-    const std::string file = e.file.string();
+    const std::string file = os::PathText(e.file);
     if (!file.empty() && e.message.find(file) == std::string::npos) err << file << ": ";
     err << e.message << "\n";
+}
+
+int Failed(Console& console, std::string_view command, const Error& e)
+{
+    PrintError(console.err, command, e);
+    if (e.code == ErrorCode::NotConfirmed) {
+        console.changedFile = true;
+        return kExitNotConfirmed;
+    }
+    return kExitFailed;
 }
 
 int PrintUsageError(std::ostream& err, const CommandSpec& spec, std::string_view message)

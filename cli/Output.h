@@ -28,6 +28,11 @@ std::string TsvField(std::string_view utf8);
 // "mrvtool CMD: message" on stderr; the file is named when the message does not.
 void PrintError(std::ostream& err, std::string_view command, const Error& e);
 
+struct Console;
+// Prints the error and gives the command's exit status: kExitNotConfirmed for
+// a change that was made but not confirmed on the disk, else kExitFailed.
+int Failed(Console& console, std::string_view command, const Error& e);
+
 // Message, usage line and the hint to --help on stderr; returns kExitUsage.
 int PrintUsageError(std::ostream& err, const CommandSpec& spec, std::string_view message);
 

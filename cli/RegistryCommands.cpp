@@ -2,6 +2,7 @@
 // window does with modreg.dat.
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "core/FileSystem.h"
 #include "link/LinkFile.h"
 #include "registry/RegistryFile.h"
 
@@ -14,17 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 namespace reg = mrv::registry;
 
-// The window's refusals of a duplicate entry; the path or title follows.
-constexpr const char* kDuplicateFile = "중복된 화일이 존재 합니다....";
-constexpr const char* kDuplicateTitle = "중복된 곡명이 존재 합니다....";
 // The window's deletion question, after "[title : path] ".
 constexpr const char* kDeleteQuestion = "을 목록에서 삭제 하시겠습니까?";
 
 int Fail(Console& c, std::string_view command, Error e, const fs::path& file)
 {
     if (e.file.empty()) e.file = file;
-    PrintError(c.err, command, e);
-    return kExitFailed;
+    return Failed(c, command, e);
 }
 
 int Refuse(Console& c, std::string_view command, std::string_view message)
@@ -33,18 +30,9 @@ int Refuse(Console& c, std::string_view command, std::string_view message)
     return kExitFailed;
 }
 
-// A listing that a change may rely on: readable and without damage.
-Result<reg::Listing> SoundListing(const fs::path& file)
-{
-    auto listing = reg::ReadList(file);
-    if (!listing) return listing.error();
-    if (listing->damage) return *listing->damage;
-    return listing;
-}
-
 void PrintBackup(Console& c, const reg::ChangeOutcome& outcome)
 {
-    if (outcome.backup) c.out << "백업: " << outcome.backup->string() << "\n";
+    if (outcome.backup) c.out << "백업: " << os::PathText(*outcome.backup) << "\n";
 }
 
 std::string EntryLine(std::size_t index, std::string_view titleCp949, std::string_view pathCp949)
@@ -52,25 +40,27 @@ std::string EntryLine(std::size_t index, std::string_view titleCp949, std::strin
     return std::to_string(index) + "\t" + TsvField(ToUtf8(titleCp949)) + "\t" + TsvField(ToUtf8(pathCp949));
 }
 
+fs::path FileArg(const Args& args) { return os::PathFromUtf8(args.positionals[0]); }
+
 int RunList(const Args& args, Console& c)
 {
-    const fs::path file = args.positionals[0];
-    auto listing = reg::ReadList(file);
-    if (!listing) return Fail(c, "list", listing.error(), file);
-
-    const auto& entries = listing->entries;
-    if (args.Has("--json")) {
-        c.out << "[";
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            c.out << (i ? ",\n  " : "\n  ") << "{\"index\": " << i << ", \"title\": " << JsonString(ToUtf8(entries[i].title))
-                  << ", \"path\": " << JsonString(ToUtf8(entries[i].path)) << "}";
+    const fs::path file = FileArg(args);
+    const bool json = args.Has("--json");
+    std::size_t index = 0;
+    if (json) c.out << "[";
+    auto summary = reg::VisitList(file, [&](const reg::Entry& e) {
+        if (json) {
+            c.out << (index ? ",\n  " : "\n  ") << "{\"index\": " << index << ", \"title\": " << JsonString(ToUtf8(e.title))
+                  << ", \"path\": " << JsonString(ToUtf8(e.path)) << "}";
+        } else {
+            c.out << EntryLine(index, e.title, e.path) << "\n";
         }
-        c.out << (entries.empty() ? "]\n" : "\n]\n");
-    } else {
-        for (std::size_t i = 0; i < entries.size(); ++i) c.out << EntryLine(i, entries[i].title, entries[i].path) << "\n";
-    }
+        ++index;
+    });
+    if (json && (summary || index > 0)) c.out << (index == 0 ? "]\n" : "\n]\n");
+    if (!summary) return Fail(c, "list", summary.error(), file);
     // The entries before the damage are shown all the same: they are what the handset lists too.
-    if (listing->damage) return Fail(c, "list", *listing->damage, file);
+    if (summary->damage) return Fail(c, "list", *summary->damage, file);
     return kExitOk;
 }
 
@@ -109,27 +99,24 @@ Result<reg::EntryFields> FieldsOf(const Args& args)
 
 int RunAdd(const Args& args, Console& c)
 {
-    const fs::path file = args.positionals[0];
+    const fs::path file = FileArg(args);
     auto fields = FieldsOf(args);
     if (!fields) return Refuse(c, "add", fields.error().message);
-    auto listing = SoundListing(file);
-    if (!listing) return Fail(c, "add", listing.error(), file);
-
-    // The window's checks, in its order: a listed path first, then a listed title.
-    const auto& entries = listing->entries;
     const std::string path = reg::EntryPath(fields->kind, fields->linkName);
-    if (std::any_of(entries.begin(), entries.end(), [&](const reg::Entry& e) { return e.path == path; })) {
-        return Refuse(c, "add", std::string(kDuplicateFile) + " (" + ToUtf8(path) + ")");
-    }
-    if (std::any_of(entries.begin(), entries.end(), [&](const reg::Entry& e) { return e.title == fields->title; })) {
-        return Refuse(c, "add", std::string(kDuplicateTitle) + " (" + ToUtf8(fields->title) + ")");
-    }
 
+    // The window's checks, in its order (a listed path first, then a listed
+    // title), are made by the append itself while it holds the file.
     std::optional<reg::LocalTime> backupAt;
     if (!args.Has("--no-backup")) backupAt = c.now();
     auto outcome = reg::Append(file, *fields, backupAt);
-    if (!outcome) return Fail(c, "add", outcome.error(), file);
-    c.out << "추가했습니다: " << EntryLine(entries.size(), fields->title, path) << "\n";
+    if (!outcome) {
+        const Error& e = outcome.error();
+        if (e.code == ErrorCode::DuplicatePath) return Refuse(c, "add", e.message + " (" + ToUtf8(path) + ")");
+        if (e.code == ErrorCode::DuplicateTitle) return Refuse(c, "add", e.message + " (" + ToUtf8(fields->title) + ")");
+        return Fail(c, "add", e, file);
+    }
+    c.changedFile = true;
+    c.out << "추가했습니다: " << EntryLine(static_cast<std::size_t>(outcome->index), fields->title, path) << "\n";
     PrintBackup(c, *outcome);
     return kExitOk;
 }
@@ -140,60 +127,70 @@ bool IsYes(std::string answer)
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "예" || answer == "네";
 }
 
+// The entry at index, read for the confirmation.
+Result<reg::ShownEntry> EntryAt(const fs::path& file, std::size_t index)
+{
+    std::optional<reg::ShownEntry> found;
+    std::size_t at = 0;
+    auto summary = reg::VisitList(file, [&](const reg::Entry& e) {
+        if (at++ == index) found = reg::ShownEntry{std::string(e.title), std::string(e.path)};
+    });
+    if (!summary) return summary.error();
+    if (summary->damage) return *summary->damage;
+    if (!found) {
+        return Error{ErrorCode::OutOfRange,
+                     std::to_string(index) + "번 항목이 없습니다: 목록에는 항목이 " + std::to_string(at) + "개 있습니다.", -1, file};
+    }
+    return *found;
+}
+
 int RunDelete(const Args& args, Console& c)
 {
-    const fs::path file = args.positionals[0];
+    const fs::path file = FileArg(args);
     const auto index = static_cast<std::size_t>(args.PositionalInteger(1));
-    auto listing = SoundListing(file);
-    if (!listing) return Fail(c, "delete", listing.error(), file);
-    const auto& entries = listing->entries;
-    if (index >= entries.size()) {
-        return Refuse(c, "delete", std::to_string(index) + "번 항목이 없습니다: 목록에는 항목이 " +
-                                       std::to_string(entries.size()) + "개 있습니다.");
-    }
-    const reg::Entry doomed = entries[index];
-
+    reg::ChangeOptions options;
     if (!args.Has("--yes")) {
         if (!c.inIsTerminal) {
             return Refuse(c, "delete", "표준 입력이 터미널이 아니라서 확인을 받을 수 없습니다. 확인 없이 지우려면 --yes 를 붙이세요.");
         }
-        c.err << "[" << ToUtf8(doomed.title) << " : " << ToUtf8(doomed.path) << "] " << kDeleteQuestion << " (y/N) "
+        auto shown = EntryAt(file, index);
+        if (!shown) return Fail(c, "delete", shown.error(), file);
+        c.err << "[" << ToUtf8(shown->title) << " : " << ToUtf8(shown->path) << "] " << kDeleteQuestion << " (y/N) "
               << std::flush;
         std::string answer;
         if (!std::getline(c.in, answer) || !IsYes(answer)) return Refuse(c, "delete", "지우지 않았습니다.");
-
         // While the question was open another program may have changed the
-        // file; the entry to delete must still be the one the user saw.
-        auto again = SoundListing(file);
-        if (!again) return Fail(c, "delete", again.error(), file);
-        if (index >= again->entries.size() || again->entries[index].title != doomed.title ||
-            again->entries[index].path != doomed.path) {
-            return Refuse(c, "delete", "확인하는 동안 화일이 바뀌었습니다. 지우지 않았습니다.");
-        }
+        // file: the deletion checks that the entry is still the one shown.
+        options.expected = std::move(*shown);
     }
 
-    auto outcome = reg::Delete(file, static_cast<int>(index), c.now());
-    if (!outcome) return Fail(c, "delete", outcome.error(), file);
-    c.out << "삭제했습니다: " << EntryLine(index, doomed.title, doomed.path) << "\n";
+    auto outcome = reg::Delete(file, static_cast<int>(index), c.now(), options);
+    if (!outcome) {
+        if (outcome.error().code == ErrorCode::Stale) return Refuse(c, "delete", "확인하는 동안 화일이 바뀌었습니다. 지우지 않았습니다.");
+        return Fail(c, "delete", outcome.error(), file);
+    }
+    c.changedFile = true;
+    c.out << "삭제했습니다: " << EntryLine(index, outcome->entry.title, outcome->entry.path) << "\n";
     PrintBackup(c, *outcome);
     return kExitOk;
 }
 
 int RunCheck(const Args& args, Console& c)
 {
-    const fs::path file = args.positionals[0];
-    auto listing = reg::ReadList(file);
-    if (!listing) return Fail(c, "check", listing.error(), file);
-    if (listing->damage) {
-        c.out << "손상되었습니다: 손상 앞에서 읽은 항목 " << listing->entries.size() << "개\n";
-        return Fail(c, "check", *listing->damage, file);
+    const fs::path file = FileArg(args);
+    std::size_t entries = 0;
+    auto summary = reg::VisitList(file, [&entries](const reg::Entry&) { ++entries; });
+    if (!summary) return Fail(c, "check", summary.error(), file);
+    if (summary->damage) {
+        c.out << "손상되었습니다: 손상 앞에서 읽은 항목 " << entries << "개\n";
+        return Fail(c, "check", *summary->damage, file);
     }
-    const std::uint64_t used = reg::kHeaderSize + static_cast<std::uint64_t>(listing->recordsSize);
+    const std::uint64_t used = reg::kHeaderSize + static_cast<std::uint64_t>(summary->recordsSize);
     c.out << "정상입니다.\n"
-          << "항목: " << listing->entryCount << "\n"
-          << "recordsSize: " << listing->recordsSize << "\n"
-          << "화일 길이: " << listing->fileLength << "\n"
-          << "남은 바이트: " << listing->fileLength - used << " (오프셋 " << used << "부터)\n";
+          << "항목: " << summary->entryCount << "\n"
+          << "recordsSize: " << summary->recordsSize << "\n"
+          << "화일 길이: " << summary->fileLength << "\n"
+          << "남은 바이트: " << summary->fileLength - used << " (오프셋 " << used << "부터)\n";
     return kExitOk;
 }
 

@@ -21,6 +21,15 @@ enum class ErrorCode {
     BackupFailed,    // the backup copy asked for could not be written
     OutOfRange,      // an index or number outside what is allowed
     InvalidArgument, // anything else the caller got wrong
+    Exists,          // a name that had to be new is taken
+    Busy,            // another writer holds the file
+    TooLarge,        // a file beyond what the program reads
+    Stale,           // the file no longer holds what the caller last saw there
+    DuplicatePath,   // a registry entry with this path is already there
+    DuplicateTitle,  // a registry entry with this title is already there
+    // The change was made, but its last flush to the disk failed: the file
+    // may still be as it was after a crash. Not an "unchanged" failure.
+    NotConfirmed,
 };
 
 struct Error {

@@ -289,7 +289,7 @@ Result<fs::path> WriteLinkFile(const fs::path& folder, LinkKind kind, std::strin
     auto bytes = EncodeLink(kind, titleCp949, loc, number);
     if (!bytes) return bytes.error();
     const fs::path file = folder / LinkFileName(Prefix(kind), number);
-    if (auto st = WriteFileAtomically(file, *bytes); !st) return st.error();
+    if (auto st = WriteFileWhole(file, *bytes); !st) return st.error();
     return file;
 }
 
@@ -304,7 +304,7 @@ Result<LinkInfo> ReadLinkFile(const fs::path& file)
     std::error_code ec;
     const auto size = fs::file_size(file, ec);
     if (!ec && size > kMaxFileSize) return named(TooLong(size));
-    auto bytes = ReadWholeFile(file);
+    auto bytes = ReadWholeFile(file, kMaxFileSize);
     if (!bytes) return bytes.error();
     auto info = DecodeLink(*bytes);
     if (!info) return named(info.error());

@@ -78,7 +78,7 @@ void CMakerDlg::MakeLinkFile()
     // The file appears whole or not at all; the path message above does not
     // say whether it worked, so a failure gets a message of its own.
     auto bytes = mrv::link::EncodeLink(KindOf(m_nLinkKind), m_strLinkTitle, m_nStorageLocation, m_nLinkNumber);
-    mrv::Status written = bytes ? mrv::WriteFileAtomically(file, *bytes) : mrv::Status(bytes.error());
+    mrv::Status written = bytes ? mrv::WriteFileWhole(file, *bytes) : mrv::Status(bytes.error());
     if (!written) {
         MessageBox(LinkNotWritten() + "\n" + mrv::text::Utf8ToCp949Lossy(written.error().message), kCaption, MB_OK);
     }

@@ -9,7 +9,9 @@
 #include "platform/Services.h"
 #include "platform/WindowBackend.h"
 
+#include <exception>
 #include <filesystem>
+#include <new>
 
 namespace {
 
@@ -30,6 +32,32 @@ std::unique_ptr<CWnd> MakeWrapper(ControlKind kind)
     case ControlKind::RadioButton: return std::make_unique<CButton>();
     case ControlKind::ListView: return std::make_unique<CListCtrl>();
     default: return std::make_unique<CWnd>();
+    }
+}
+
+// Runs a handler. Nothing it throws may reach the toolkit's event loop, which
+// would end the program with the user's work: the user is told instead, and
+// the window goes on. (Files are written whole or not at all, so an
+// interrupted handler leaves nothing half-written.)
+template <class Fn>
+void Guarded(CDialog& dialog, Fn&& fn)
+{
+    const char* problem = nullptr;
+    std::string detail;
+    try {
+        fn();
+        return;
+    } catch (const std::bad_alloc&) {
+        problem = "메모리가 모자라서 이 일을 마치지 못했습니다.";
+    } catch (const std::exception& e) {
+        problem = "뜻밖의 오류로 이 일을 마치지 못했습니다: ";
+        detail = e.what();
+    }
+    try {
+        std::string text = mrv::text::K(problem) + mrv::text::Utf8ToCp949Lossy(detail);
+        dialog.MessageBox(text, mrv::platform::backend::ProgramName(), MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Not even the message could be shown; the window goes on all the same.
     }
 }
 
@@ -58,16 +86,16 @@ bool CDialog::DispatchCommand(int code, int id)
     // A write into a control must not start that control's change handler.
     if (code == EN_CHANGE && IsExchangeRunning()) return false;
     if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Command, code, id))) {
-        (this->*(*handler))();
+        Guarded(*this, [&] { (this->*(*handler))(); });
         return true;
     }
     if (code != BN_CLICKED) return false;
     if (id == IDOK) {
-        OnOK();
+        Guarded(*this, [&] { OnOK(); });
         return true;
     }
     if (id == IDCANCEL) {
-        OnCancel();
+        Guarded(*this, [&] { OnCancel(); });
         return true;
     }
     return false;
@@ -77,41 +105,44 @@ bool CDialog::DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult)
 {
     const auto* handler = HandlerOf<NotifyHandler>(FindEntry(Msg::Notify, pNMHDR->code, pNMHDR->idFrom));
     if (!handler) return false;
-    (this->*(*handler))(pNMHDR, pResult);
+    Guarded(*this, [&] { (this->*(*handler))(pNMHDR, pResult); });
     return true;
 }
 
 void CDialog::DispatchMouse(Msg msg, unsigned flags, CPoint point)
 {
-    if (const auto* handler = HandlerOf<MouseHandler>(FindEntry(msg, 0, 0))) (this->*(*handler))(flags, point);
+    if (const auto* handler = HandlerOf<MouseHandler>(FindEntry(msg, 0, 0)))
+        Guarded(*this, [&] { (this->*(*handler))(flags, point); });
 }
 
 void CDialog::DispatchTimer(unsigned id)
 {
-    if (const auto* handler = HandlerOf<TimerHandler>(FindEntry(Msg::Timer, 0, 0))) (this->*(*handler))(id);
+    if (const auto* handler = HandlerOf<TimerHandler>(FindEntry(Msg::Timer, 0, 0)))
+        Guarded(*this, [&] { (this->*(*handler))(id); });
 }
 
 void CDialog::DispatchSysCommand(unsigned nID, std::intptr_t lParam)
 {
     if (const auto* handler = HandlerOf<SysCommandHandler>(FindEntry(Msg::SysCommand, 0, 0))) {
-        (this->*(*handler))(nID, lParam);
+        Guarded(*this, [&] { (this->*(*handler))(nID, lParam); });
         return;
     }
-    OnSysCommand(nID, lParam);
+    Guarded(*this, [&] { OnSysCommand(nID, lParam); });
 }
 
 void CDialog::DispatchClose()
 {
     if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Close, 0, 0))) {
-        (this->*(*handler))();
+        Guarded(*this, [&] { (this->*(*handler))(); });
         return;
     }
-    OnClose();
+    Guarded(*this, [&] { OnClose(); });
 }
 
 void CDialog::DispatchDestroy()
 {
-    if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Destroy, 0, 0))) (this->*(*handler))();
+    if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Destroy, 0, 0)))
+        Guarded(*this, [&] { (this->*(*handler))(); });
 }
 
 // ---- Default handling ---------------------------------------------------------------

@@ -58,11 +58,13 @@ int FirstSelectedRow(const CListCtrl& list)
     return -1;
 }
 
-// A text as the list hands it back: a byte that is not CP949 may come back as
-// '?', so the file's texts and the row's are compared in that form.
-std::string AsShown(std::string_view cp949)
+// After these refusals the file holds something other than the list shows,
+// or may hold the change after all.
+bool ListMayBeStale(mrv::ErrorCode code)
 {
-    return mrv::text::Utf8ToCp949Lossy(mrv::text::Cp949ToUtf8Lossy(cp949));
+    using mrv::ErrorCode;
+    return code == ErrorCode::DuplicatePath || code == ErrorCode::DuplicateTitle || code == ErrorCode::Stale ||
+           code == ErrorCode::NotConfirmed;
 }
 
 std::string ConfirmDeleteText(const std::string& title, const std::string& path)
@@ -121,10 +123,17 @@ void CMakerDlg::OnAddEntry()
 
     std::optional<mrv::registry::LocalTime> backupAt;
     if (!m_bNoBackup) backupAt = Now();
-    // A refused append leaves the file as it was listed, so the list stays.
+    // The append checks again, while it holds the file, that no other program
+    // has added the path or title since the list was read.
     auto appended = mrv::registry::Append(m_strRegistryPath, entry, backupAt);
     if (!appended) {
-        ShowRegistryError(*this, appended.error());
+        const mrv::Error& e = appended.error();
+        if (e.code == mrv::ErrorCode::DuplicatePath) MessageBox(K(kDuplicatePath), path, MB_OK | MB_ICONERROR);
+        else if (e.code == mrv::ErrorCode::DuplicateTitle) MessageBox(K(kDuplicateTitle), entry.title, MB_OK | MB_ICONERROR);
+        else ShowRegistryError(*this, e);
+        // A refused append leaves the file as it was listed, so the list
+        // stays; otherwise the list shows what the file holds now.
+        if (ListMayBeStale(e.code)) LoadRegistryList();
         return;
     }
     LoadRegistryList();
@@ -142,28 +151,22 @@ void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
     // Only a clear Yes deletes; a box closed without an answer keeps the entry.
     if (MessageBox(ConfirmDeleteText(title, path), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
 
-    // The record is found by its position, so make sure the file still holds
-    // this row's entry there before anything is removed.
-    auto listing = mrv::registry::ReadList(m_strRegistryPath);
-    if (!listing) {
-        ShowRegistryError(*this, listing.error());
-        return;
-    }
-    if (listing->damage) {
-        ShowRegistryError(*this, *listing->damage);
-        return;
-    }
-    const auto& entries = listing->entries;
-    if (static_cast<std::size_t>(row) >= entries.size() || AsShown(entries[row].title) != AsShown(title) ||
-        AsShown(entries[row].path) != AsShown(path)) {
+    // The record is found by its position: the deletion makes sure, while it
+    // holds the file, that the file still has this row's entry there.
+    const auto& entries = m_listing.entries;
+    if (static_cast<std::size_t>(row) >= entries.size()) {
         MessageBox(K(kListOutOfDate), kCaption, MB_OK | MB_ICONERROR);
         LoadRegistryList();
         return;
     }
-
-    auto deleted = mrv::registry::Delete(m_strRegistryPath, row, Now());
+    mrv::registry::ChangeOptions options;
+    options.expected = mrv::registry::ShownEntry{std::string(entries[row].title), std::string(entries[row].path)};
+    auto deleted = mrv::registry::Delete(m_strRegistryPath, row, Now(), options);
     if (!deleted) {
-        ShowRegistryError(*this, deleted.error());
+        const mrv::Error& e = deleted.error();
+        if (e.code == mrv::ErrorCode::Stale) MessageBox(K(kListOutOfDate), kCaption, MB_OK | MB_ICONERROR);
+        else ShowRegistryError(*this, e);
+        if (ListMayBeStale(e.code)) LoadRegistryList();
         return;
     }
     LoadRegistryList();

@@ -29,20 +29,22 @@ void CMakerDlg::LoadRegistryList()
     UpdateData(true);
     if (m_strRegistryPath.empty()) return;
     m_listRegistry.DeleteAllItems();
+    m_listing = {};
 
     auto listing = mrv::registry::ReadList(m_strRegistryPath);
     if (!listing) {
         ShowRegistryError(*this, listing.error());
         return;
     }
+    m_listing = std::move(*listing);
     int row = 0;
-    for (const auto& entry : listing->entries) {
+    for (const auto& entry : m_listing.entries) {
         m_listRegistry.InsertItem(row, std::string(entry.title));
         m_listRegistry.SetItemText(row, 1, std::string(entry.path));
         ++row;
     }
     // A damaged file still shows what could be read before the damage.
-    if (listing->damage) ShowRegistryError(*this, *listing->damage);
+    if (m_listing.damage) ShowRegistryError(*this, *m_listing.damage);
 }
 
 void CMakerDlg::OnChangeLinkTitle()

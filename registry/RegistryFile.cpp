@@ -1,6 +1,7 @@
 #include "registry/RegistryFile.h"
 
 #include "core/ByteIO.h"
+#include "registry/RecordSource.h"
 
 #include <algorithm>
 #include <array>
@@ -45,6 +46,13 @@ constexpr std::size_t kPathSizeAt = 9;
 constexpr std::size_t kPathAt = 13;
 
 constexpr std::string_view kBackupFailed = "백업화일을 만들 수 없습니다"; // the backup could not be made
+// The window's refusals of a duplicate entry.
+constexpr std::string_view kDuplicatePath = "중복된 화일이 존재 합니다....";   // a duplicate file exists
+constexpr std::string_view kDuplicateTitle = "중복된 곡명이 존재 합니다....";  // a duplicate song title exists
+
+// Files are read in pieces of this size; a change's memory does not grow with the file.
+constexpr std::size_t kDefaultPiece = std::size_t{1} << 20;
+std::size_t g_piece = kDefaultPiece;
 
 // Backups made within one second get "_2", "_3", ... up to this many names.
 constexpr int kMaxBackupNames = 1000;
@@ -85,8 +93,8 @@ std::string_view TextUpToZero(std::span<const std::uint8_t> bytes)
 
 struct RecordView {
     int index;
-    std::uint64_t offset;              // of the length prefix
-    std::uint64_t size;                // 4 + body length
+    std::uint64_t offset;                // of the length prefix
+    std::uint64_t size;                  // 4 + body length
     std::span<const std::uint8_t> path;  // pathSize bytes, terminator included
     std::span<const std::uint8_t> title; // the title's text bytes
 };
@@ -100,18 +108,21 @@ struct Walked {
 
 // Checks the header and every record against the bytes there really are and
 // hands each sound record to visit, in file order. Stops at the first damage.
-// Bytes past the records are leftovers of earlier deletions and never looked at.
+// Bytes past the records are leftovers of earlier deletions and never looked
+// at. Fails only when the bytes cannot be read.
 template <class Visit>
-Walked Walk(std::span<const std::uint8_t> bytes, Visit&& visit)
+Result<Walked> Walk(RecordSource& src, Visit&& visit)
 {
     Walked w;
-    w.fileLength = bytes.size();
-    if (bytes.size() < kHeaderSize) {
-        w.damage = Damaged(0, "8바이트 머리부보다 짧습니다(" + Num(static_cast<std::int64_t>(bytes.size())) + "바이트)");
+    w.fileLength = src.Size();
+    if (src.Size() < kHeaderSize) {
+        w.damage = Damaged(0, "8바이트 머리부보다 짧습니다(" + Num(static_cast<std::int64_t>(src.Size())) + "바이트)");
         return w;
     }
-    w.entryCount = LoadI32le(bytes.data());
-    w.recordsSize = LoadI32le(bytes.data() + 4);
+    const auto header = src.Peek(kHeaderSize);
+    if (!header) return header.error();
+    w.entryCount = LoadI32le(header->data());
+    w.recordsSize = LoadI32le(header->data() + 4);
     if (w.entryCount < 0) {
         w.damage = Damaged(0, "항목 수가 음수입니다(" + Num(w.entryCount) + ")");
         return w;
@@ -120,15 +131,18 @@ Walked Walk(std::span<const std::uint8_t> bytes, Visit&& visit)
         w.damage = Damaged(4, "레코드 크기가 음수입니다(" + Num(w.recordsSize) + ")");
         return w;
     }
+    if (auto s = src.Advance(kHeaderSize); !s) return s.error();
 
-    std::uint64_t pos = kHeaderSize;
     for (int i = 0; i < w.entryCount; ++i) {
-        const std::uint64_t left = bytes.size() - pos;
+        const std::uint64_t pos = src.Offset();
+        const std::uint64_t left = src.Left();
         if (left < 4) {
             w.damage = Damaged(pos, "항목 수는 " + Num(w.entryCount) + "개인데 " + Num(i) + "개 뒤에서 화일이 끝납니다");
             return w;
         }
-        const std::int32_t length = LoadI32le(bytes.data() + pos);
+        const auto prefix = src.Peek(4);
+        if (!prefix) return prefix.error();
+        const std::int32_t length = LoadI32le(prefix->data());
         if (length < 0) {
             w.damage = Damaged(pos, Ordinal(i) + "의 길이가 음수입니다(" + Num(length) + ")");
             return w;
@@ -139,41 +153,52 @@ Walked Walk(std::span<const std::uint8_t> bytes, Visit&& visit)
                                         Num(static_cast<std::int64_t>(left - 4)) + "바이트만 남았습니다");
             return w;
         }
-        const auto body = bytes.subspan(pos + 4, bodyLength);
-        if (body.size() < kPathAt) {
+        if (bodyLength < kPathAt) {
             w.damage = Damaged(pos, Ordinal(i) + "의 본문(" + Num(length) + "바이트)이 경로 크기에 닿지 않습니다");
             return w;
         }
-        const std::int32_t pathSize = LoadI32le(body.data() + kPathSizeAt);
+        const auto head = src.Peek(4 + kPathAt);
+        if (!head) return head.error();
+        const std::int32_t pathSize = LoadI32le(head->data() + 4 + kPathSizeAt);
         if (pathSize < 0) {
             w.damage = Damaged(pos + 4 + kPathSizeAt, Ordinal(i) + "의 경로 크기가 음수입니다(" + Num(pathSize) + ")");
             return w;
         }
-        if (static_cast<std::uint64_t>(pathSize) > body.size() - kPathAt) {
+        if (static_cast<std::uint64_t>(pathSize) > bodyLength - kPathAt) {
             w.damage = Damaged(pos + 4 + kPathSizeAt,
                                Ordinal(i) + "의 경로 크기(" + Num(pathSize) + ")가 본문을 넘습니다");
             return w;
         }
         const std::size_t titleAt = kPathAt + static_cast<std::size_t>(pathSize);
-        if (titleAt >= body.size()) {
+        if (titleAt >= bodyLength) {
             w.damage = Damaged(pos + 4 + titleAt, Ordinal(i) + "의 곡명 길이 바이트가 본문 밖에 있습니다");
             return w;
         }
-        const std::size_t titleLength = body[titleAt];
-        if (titleLength > body.size() - titleAt - 1) {
+        const auto withLength = src.Peek(4 + titleAt + 1);
+        if (!withLength) return withLength.error();
+        const std::size_t titleLength = (*withLength)[4 + titleAt];
+        if (titleLength > bodyLength - titleAt - 1) {
             w.damage = Damaged(pos + 4 + titleAt,
                                Ordinal(i) + "의 곡명(" + Num(static_cast<std::int64_t>(titleLength)) + "바이트)이 본문을 넘습니다");
             return w;
         }
-        visit(RecordView{i, pos, 4 + bodyLength, body.subspan(kPathAt, static_cast<std::size_t>(pathSize)),
-                         body.subspan(titleAt + 1, titleLength)});
-        pos += 4 + bodyLength;
+        const auto texts = src.Peek(4 + titleAt + 1 + titleLength);
+        if (!texts) return texts.error();
+        visit(RecordView{i, pos, 4 + bodyLength, texts->subspan(4 + kPathAt, static_cast<std::size_t>(pathSize)),
+                         texts->subspan(4 + titleAt + 1, titleLength)});
+        if (auto s = src.Advance(4 + bodyLength); !s) return s.error();
     }
-    if (pos - kHeaderSize != static_cast<std::uint64_t>(w.recordsSize)) {
+    const std::uint64_t walkedSize = src.Offset() - kHeaderSize;
+    if (walkedSize != static_cast<std::uint64_t>(w.recordsSize)) {
         w.damage = Damaged(4, "머리부의 레코드 크기(" + Num(w.recordsSize) + ")가 레코드들의 실제 크기(" +
-                                  Num(static_cast<std::int64_t>(pos - kHeaderSize)) + ")와 다릅니다");
+                                  Num(static_cast<std::int64_t>(walkedSize)) + ")와 다릅니다");
     }
     return w;
+}
+
+Entry EntryOf(const RecordView& r)
+{
+    return Entry{TextUpToZero(r.title), TextUpToZero(r.path), static_cast<std::int64_t>(r.offset)};
 }
 
 // ---- changing a file ---------------------------------------------------------
@@ -186,25 +211,12 @@ std::array<std::uint8_t, kHeaderSize> Header(std::int32_t entryCount, std::int32
     return h;
 }
 
-Result<fs::path> WriteBackup(const fs::path& file, std::span<const std::uint8_t> bytes, const LocalTime& t)
+fs::path FolderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
+
+Error WithFile(Error e, const fs::path& file)
 {
-    const fs::path base = BackupName(file, t);
-    for (int n = 1; n <= kMaxBackupNames; ++n) {
-        fs::path name = base;
-        if (n > 1) name += Suffix({n});
-        auto written = WriteNewFile(name, bytes);
-        if (!written) {
-            Error e = written.error();
-            e.code = ErrorCode::BackupFailed;
-            e.message = std::string(kBackupFailed) + ". " + e.message;
-            return e;
-        }
-        if (*written) return name;
-    }
-    return Error{ErrorCode::BackupFailed,
-                 std::string(kBackupFailed) + ": '" + base.string() + "' 부터 " + std::to_string(kMaxBackupNames) +
-                     "개의 이름이 모두 쓰이고 있습니다.",
-                 -1, base};
+    if (e.file.empty()) e.file = file;
+    return e;
 }
 
 Error Unchanged(Error e)
@@ -213,44 +225,178 @@ Error Unchanged(Error e)
     return e;
 }
 
-Error WithFile(Error e, const fs::path& file)
+Error BackupError(Error e)
 {
-    e.file = file;
+    e.code = ErrorCode::BackupFailed;
+    e.message = std::string(kBackupFailed) + ". " + e.message;
     return e;
 }
 
-struct Doomed {
-    std::uint64_t offset;
-    std::uint64_t size;
-    std::int32_t entryCount;
-    std::int32_t recordsSize;
-};
-
-// Where record index lies in a sound registry.
-Result<Doomed> FindRecord(std::span<const std::uint8_t> bytes, int index)
+// A change that may or may not have reached the disk.
+Error NotConfirmed(Error e, std::string_view what, const std::optional<fs::path>& backup)
 {
-    std::optional<RecordView> found;
-    Walked w = Walk(bytes, [&](const RecordView& r) {
-        if (r.index == index) found = r;
-    });
-    if (w.damage) return *w.damage;
-    if (!found) {
-        return Error{ErrorCode::OutOfRange,
-                     Num(static_cast<std::int64_t>(index) + 1) + "번째 항목은 없습니다: 항목은 " + Num(w.entryCount) +
-                         "개입니다.",
-                     -1, {}};
-    }
-    return Doomed{found->offset, found->size, w.entryCount, w.recordsSize};
+    e.code = ErrorCode::NotConfirmed;
+    e.message += " ";
+    e.message += what;
+    if (backup) e.message += " 바꾸기 전의 화일은 " + Quoted(*backup) + " 에 있습니다.";
+    return e;
 }
 
-// Everything behind the record, leftovers included, moves up by its size; the
-// file keeps its length, so its last bytes stay as they were.
-void RemoveInPlace(Bytes& bytes, const Doomed& d)
+// Writes the bytes of a registry that the walk moves past into a backup.
+class BackupCopy {
+public:
+    static Result<BackupCopy> Create(const fs::path& registry, std::uint32_t mode)
+    {
+        const fs::path folder = FolderOf(registry);
+        RemoveLeftovers(folder);
+        auto pending = PendingFile::Create(folder, mode);
+        if (!pending) return Unchanged(BackupError(pending.error()));
+        return BackupCopy(std::move(*pending));
+    }
+
+    Status Take(std::span<const std::uint8_t> bytes)
+    {
+        auto s = m_pending.Append(bytes);
+        if (!s) m_failure = s.error();
+        return s;
+    }
+
+    // The error of a walk whose tap may have been this copy.
+    Error Failure(Error walkError) const { return m_failure ? Unchanged(BackupError(*m_failure)) : walkError; }
+
+    // Puts the whole copy under the backup name of registry at time t: the
+    // first of name, name_2, name_3, ... that is free.
+    Result<fs::path> Place(const fs::path& registry, const LocalTime& t)
+    {
+        const fs::path base = BackupName(registry, t);
+        auto placed = m_pending.PlaceFirstFree(
+            [&base](int n) {
+                fs::path name = base;
+                if (n > 1) name += Suffix({n});
+                return name;
+            },
+            kMaxBackupNames);
+        if (!placed) return Unchanged(BackupError(placed.error()));
+        return placed;
+    }
+
+private:
+    explicit BackupCopy(PendingFile pending) : m_pending(std::move(pending)) {}
+
+    PendingFile m_pending;
+    std::optional<Error> m_failure;
+};
+
+struct Opened {
+    fs::path target;   // the file itself, links followed
+    os::File file;
+    os::FileInfo info;
+};
+
+// The registry, locked for a change and not larger than the program handles.
+Result<Opened> OpenRegistryForChange(const fs::path& file, std::chrono::milliseconds lockWait)
 {
-    const auto to = bytes.begin() + static_cast<std::ptrdiff_t>(d.offset);
-    std::copy(to + static_cast<std::ptrdiff_t>(d.size), bytes.end(), to);
-    const auto header = Header(d.entryCount - 1, d.recordsSize - static_cast<std::int32_t>(d.size));
-    std::copy(header.begin(), header.end(), bytes.begin());
+    auto target = os::FinalPath(file);
+    if (!target) return target.error();
+    auto opened = OpenForChange(*target, lockWait);
+    if (!opened) return opened.error();
+    auto info = opened->Info();
+    if (!info) return info.error();
+    if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
+    return Opened{std::move(*target), std::move(*opened), *info};
+}
+
+// Writes the record after the last one and then the header, each flushed
+// before the next step: a crash in between leaves the old header, which does
+// not count the record. A failed step puts back every byte the append
+// covered and the file's old length.
+Status WriteRecord(os::File& reg, const Walked& w, std::span<const std::uint8_t> record,
+                   const std::optional<fs::path>& backup)
+{
+    const std::uint64_t at = kHeaderSize + static_cast<std::uint64_t>(w.recordsSize);
+    const std::uint64_t oldSize = w.fileLength;
+    Bytes covered(static_cast<std::size_t>(std::min<std::uint64_t>(record.size(), oldSize - at)));
+    if (auto s = reg.ReadAt(at, covered); !s) return Unchanged(s.error());
+    const auto oldHeader = Header(w.entryCount, w.recordsSize);
+    const auto newHeader = Header(w.entryCount + 1, w.recordsSize + static_cast<std::int32_t>(record.size()));
+
+    const auto undo = [&](Error e, bool headerTouched) -> Error {
+        bool restored = true;
+        if (headerTouched) restored = reg.WriteAt(0, oldHeader).ok();
+        restored = reg.WriteAt(at, covered).ok() && restored;
+        if (at + record.size() > oldSize) restored = reg.Truncate(oldSize).ok() && restored;
+        restored = restored && reg.Sync().ok();
+        if (restored) return Unchanged(e);
+        return NotConfirmed(e, "레지스트리화일을 되돌리지 못했습니다.", backup);
+    };
+    if (auto s = reg.WriteAt(at, record); !s) return undo(s.error(), false);
+    if (auto s = reg.Sync(); !s) return undo(s.error(), false);
+    if (auto s = reg.WriteAt(0, newHeader); !s) return undo(s.error(), true);
+    if (auto s = reg.Sync(); !s) {
+        return NotConfirmed(s.error(), "항목은 덧붙였지만 디스크에 다 쓰였는지 확인하지 못했습니다.", backup);
+    }
+    return Ok{};
+}
+
+// Copies length bytes of from, starting at offset, to the end of to.
+Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, PendingFile& to)
+{
+    Bytes piece(static_cast<std::size_t>(std::min<std::uint64_t>(length, g_piece)));
+    while (length > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, piece.size()));
+        const auto part = std::span(piece).first(n);
+        if (auto s = from.ReadAt(offset, part); !s) return s;
+        if (auto s = to.Append(part); !s) return s;
+        offset += n;
+        length -= n;
+    }
+    return Ok{};
+}
+
+struct Doomed {
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::string title;   // as a list shows them: up to the first zero
+    std::string path;
+};
+
+// The deletion where a rename cannot be used: everything behind the record
+// moves up in place, then the header shrinks. The backup is whole by now; if
+// a step fails, the registry is written back from it.
+Status MoveUpInPlace(os::File& reg, const Walked& w, const Doomed& d, const fs::path& backup)
+{
+    const auto restore = [&](Error e) -> Error {
+        auto copy = os::File::Open(backup, os::File::Access::Read);
+        bool restored = copy.ok();
+        Bytes piece(g_piece);
+        for (std::uint64_t at = 0; restored && at < w.fileLength;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(g_piece, w.fileLength - at));
+            restored = copy->ReadAt(at, std::span(piece).first(n)).ok() && reg.WriteAt(at, std::span(piece).first(n)).ok();
+            at += n;
+        }
+        restored = restored && reg.Sync().ok();
+        if (restored) return Unchanged(e);
+        return NotConfirmed(e, "레지스트리화일을 되돌리지 못했습니다.", backup);
+    };
+    Bytes piece(static_cast<std::size_t>(std::min<std::uint64_t>(g_piece, std::max<std::uint64_t>(w.fileLength, 1))));
+    for (std::uint64_t from = d.offset + d.size; from < w.fileLength;) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), w.fileLength - from));
+        const auto part = std::span(piece).first(n);
+        if (auto s = reg.ReadAt(from, part); !s) return restore(s.error());
+        if (auto s = reg.WriteAt(from - d.size, part); !s) return restore(s.error());
+        from += n;
+    }
+    const auto header = Header(w.entryCount - 1, w.recordsSize - static_cast<std::int32_t>(d.size));
+    if (auto s = reg.WriteAt(0, header); !s) return restore(s.error());
+    if (auto s = reg.Sync(); !s) return NotConfirmed(s.error(), "항목은 지웠지만 디스크에 다 쓰였는지 확인하지 못했습니다.", backup);
+    return Ok{};
+}
+
+// Indexes count from 0, as mrvtool shows them.
+Error NoSuchEntry(int index, std::int32_t entryCount)
+{
+    return Error{ErrorCode::OutOfRange,
+                 Num(index) + "번 항목이 없습니다: 목록에는 항목이 " + Num(entryCount) + "개 있습니다.", -1, {}};
 }
 
 } // namespace
@@ -299,8 +445,13 @@ Result<Bytes> BuildRecord(const EntryFields& f)
     }
     const std::string path = EntryPath(f.kind, f.linkName);
     const std::uint64_t bodyLength = kFixedBodyBytes + path.size() + textBytes;
-    if (bodyLength > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
-        return Error{ErrorCode::TextTooLong, std::string(kLinkNameField) + "이(가) 너무 깁니다.", -1, {}};
+    if (bodyLength > kMaxRecordBody) {
+        return Error{ErrorCode::TextTooLong,
+                     "항목이 너무 깁니다: 휴대폰은 항목 하나를 " + Num(static_cast<std::int64_t>(kMaxRecordBody)) +
+                         "바이트까지 읽는데, 이 항목은 " + Num(static_cast<std::int64_t>(bodyLength)) + "바이트로 " +
+                         Num(static_cast<std::int64_t>(bodyLength - kMaxRecordBody)) +
+                         "바이트 넘습니다. 곡명이나 " + std::string(kLinkNameField) + ", 추가옵션의 글을 줄이세요.",
+                     -1, {}};
     }
 
     Bytes out;
@@ -347,9 +498,9 @@ Listing ParseListing(Bytes&& owned)
         listing.entries.reserve(std::clamp<std::size_t>(count < 0 ? 0 : static_cast<std::size_t>(count), 0,
                                                         bytes.size() / 18));
     }
-    Walked w = Walk(bytes, [&listing](const RecordView& r) {
-        listing.entries.push_back(Entry{TextUpToZero(r.title), TextUpToZero(r.path), static_cast<std::int64_t>(r.offset)});
-    });
+    RecordSource source(bytes);
+    // Bytes in memory cannot fail to be read.
+    Walked w = Walk(source, [&listing](const RecordView& r) { listing.entries.push_back(EntryOf(r)); }).value();
     listing.entryCount = w.entryCount;
     listing.recordsSize = w.recordsSize;
     listing.fileLength = w.fileLength;
@@ -364,12 +515,28 @@ Listing ParseListing(std::span<const std::uint8_t> bytes)
 
 Result<Listing> ReadList(const fs::path& file)
 {
-    // ReadWholeFile refuses a folder, device or fifo without blocking on it.
-    auto bytes = ReadWholeFile(file);
+    // ReadWholeFile refuses a folder, device or fifo without blocking on it,
+    // and a file too large before reading it.
+    auto bytes = ReadWholeFile(file, kMaxRegistryBytes);
     if (!bytes) return bytes.error();
     Listing listing = ParseListing(std::move(*bytes));
     if (listing.damage) listing.damage->file = file;
     return listing;
+}
+
+Result<Summary> VisitList(const fs::path& file, const std::function<void(const Entry&)>& visit)
+{
+    auto opened = os::File::Open(file, os::File::Access::Read);
+    if (!opened) return opened.error();
+    const auto info = opened->Info();
+    if (!info) return info.error();
+    if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
+    RecordSource source(*opened, info->size, g_piece);
+    auto walked = Walk(source, [&visit](const RecordView& r) { visit(EntryOf(r)); });
+    if (!walked) return walked.error();
+    Summary summary{walked->entryCount, walked->recordsSize, walked->fileLength, std::move(walked->damage)};
+    if (summary.damage) summary.damage->file = file;
+    return summary;
 }
 
 fs::path BackupName(const fs::path& file, const LocalTime& t)
@@ -381,80 +548,158 @@ fs::path BackupName(const fs::path& file, const LocalTime& t)
 
 Result<fs::path> MakeBackup(const fs::path& file, const LocalTime& t)
 {
-    auto bytes = ReadWholeFile(file);
-    if (!bytes) return bytes.error();
-    return WriteBackup(file, *bytes, t);
-}
-
-Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::optional<LocalTime> backupAt)
-{
-    if (auto record = BuildRecord(f); !record) return record.error();
-    auto opened = OpenForUpdate(file);
+    auto opened = os::File::Open(file, os::File::Access::Read);
     if (!opened) return opened.error();
-    return AppendTo(**opened, f, backupAt);
+    const auto info = opened->Info();
+    if (!info) return info.error();
+    auto copy = BackupCopy::Create(file, info->mode);
+    if (!copy) return copy.error();
+    RecordSource source(*opened, info->size, g_piece);
+    source.SetTap([&copy](std::uint64_t, std::span<const std::uint8_t> bytes) { return copy->Take(bytes); });
+    if (auto s = source.AdvanceToEnd(); !s) return copy->Failure(s.error());
+    return copy->Place(file, t);
 }
 
-Result<ChangeOutcome> AppendTo(RandomAccessFile& file, const EntryFields& f, std::optional<LocalTime> backupAt)
+Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::optional<LocalTime> backupAt,
+                             const ChangeOptions& options)
 {
     const auto record = BuildRecord(f);
     if (!record) return record.error();
-    const auto bytes = ReadAll(file);
-    if (!bytes) return bytes.error();
-    Walked w = Walk(*bytes, [](const RecordView&) {});
-    if (w.damage) return WithFile(*w.damage, file.path());
+    const std::string path = EntryPath(f.kind, f.linkName);
+    auto opened = OpenRegistryForChange(file, options.lockWait);
+    if (!opened) return opened.error();
+    os::File& reg = opened->file;
 
+    std::optional<BackupCopy> copy;
+    if (backupAt) {
+        auto created = BackupCopy::Create(file, opened->info.mode);
+        if (!created) return created.error();
+        copy = std::move(*created);
+    }
+    RecordSource source(reg, opened->info.size, g_piece);
+    if (copy) source.SetTap([&copy](std::uint64_t, std::span<const std::uint8_t> bytes) { return copy->Take(bytes); });
+    bool pathTaken = false;
+    bool titleTaken = false;
+    auto walked = Walk(source, [&](const RecordView& r) {
+        pathTaken = pathTaken || TextUpToZero(r.path) == path;
+        titleTaken = titleTaken || TextUpToZero(r.title) == f.title;
+    });
+    if (!walked) return copy ? copy->Failure(walked.error()) : walked.error();
+    if (walked->damage) return WithFile(*walked->damage, file);
+    if (options.refuseDuplicates && pathTaken) return Error{ErrorCode::DuplicatePath, std::string(kDuplicatePath), -1, file};
+    if (options.refuseDuplicates && titleTaken) return Error{ErrorCode::DuplicateTitle, std::string(kDuplicateTitle), -1, file};
     constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-    if (w.entryCount == kMax || static_cast<std::uint64_t>(w.recordsSize) + record->size() > static_cast<std::uint64_t>(kMax)) {
-        return Error{ErrorCode::OutOfRange, "레지스트리화일에 더 넣을 자리가 없습니다.", 0, file.path()};
+    if (walked->entryCount == kMax ||
+        static_cast<std::uint64_t>(walked->recordsSize) + record->size() > static_cast<std::uint64_t>(kMax)) {
+        return Error{ErrorCode::OutOfRange, "레지스트리화일에 더 넣을 자리가 없습니다.", 0, file};
     }
 
     ChangeOutcome outcome;
-    if (backupAt) {
-        auto backup = WriteBackup(file.path(), *bytes, *backupAt);
-        if (!backup) return Unchanged(backup.error());
-        outcome.backup = std::move(*backup);
+    outcome.index = walked->entryCount;
+    if (copy) {
+        if (auto s = source.AdvanceToEnd(); !s) return copy->Failure(s.error());
+        auto placed = copy->Place(file, *backupAt);
+        if (!placed) return placed.error();
+        outcome.backup = std::move(*placed);
     }
-    // The record goes behind the last one, over any leftovers, and reaches the
-    // disk before the header counts it: a crash in between leaves the old,
-    // sound registry with a few more leftover bytes.
-    if (auto s = file.writeAt(kHeaderSize + static_cast<std::uint64_t>(w.recordsSize), *record); !s) return s.error();
-    if (auto s = file.sync(); !s) return s.error();
-    const auto header = Header(w.entryCount + 1, w.recordsSize + static_cast<std::int32_t>(record->size()));
-    if (auto s = file.writeAt(0, header); !s) return s.error();
-    if (auto s = file.sync(); !s) return s.error();
+    if (auto s = WriteRecord(reg, *walked, *record, outcome.backup); !s) return WithFile(s.error(), file);
     return outcome;
 }
+
+Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& backupAt, const ChangeOptions& options)
+{
+    auto opened = OpenRegistryForChange(file, options.lockWait);
+    if (!opened) return opened.error();
+    os::File& reg = opened->file;
+    const os::FileInfo& info = opened->info;
+
+    // The new content goes to a file beside the registry that replaces it,
+    // unless that would part it from its other names or its owner.
+    std::optional<PendingFile> replacement;
+    if (info.links <= 1) {
+        if (FolderOf(opened->target) != FolderOf(file)) RemoveLeftovers(FolderOf(opened->target));
+        auto pending = PendingFile::Create(FolderOf(opened->target), info.mode);
+        if (!pending) return Unchanged(pending.error());
+        if (pending->File().TakeOwnershipOf(info)) replacement = std::move(*pending);
+    }
+    auto copy = BackupCopy::Create(file, info.mode);
+    if (!copy) return copy.error();
+
+    std::optional<Doomed> doomed;
+    std::optional<Error> replacementFailure;
+    RecordSource source(reg, info.size, g_piece);
+    source.SetTap([&](std::uint64_t offset, std::span<const std::uint8_t> bytes) -> Status {
+        if (auto s = copy->Take(bytes); !s) return s;
+        if (!replacement) return Ok{};
+        // Everything but the doomed record goes into the new content. The
+        // walk has met the record before any of its bytes come here.
+        const std::uint64_t end = offset + bytes.size();
+        const std::uint64_t cutFrom = doomed ? doomed->offset : end;
+        const std::uint64_t cutTo = doomed ? doomed->offset + doomed->size : end;
+        const auto keep = [&](std::uint64_t from, std::uint64_t to) -> Status {
+            if (from >= to) return Ok{};
+            auto s = replacement->Append(bytes.subspan(static_cast<std::size_t>(from - offset), static_cast<std::size_t>(to - from)));
+            if (!s) replacementFailure = s.error();
+            return s;
+        };
+        if (auto s = keep(offset, std::min(end, cutFrom)); !s) return s;
+        return keep(std::max(offset, cutTo), end);
+    });
+    auto walked = Walk(source, [&](const RecordView& r) {
+        if (r.index == index) doomed = Doomed{r.offset, r.size, std::string(TextUpToZero(r.title)), std::string(TextUpToZero(r.path))};
+    });
+    const auto failed = [&](const Error& e) { return replacementFailure ? Unchanged(*replacementFailure) : copy->Failure(e); };
+    if (!walked) return failed(walked.error());
+    if (walked->damage) return WithFile(*walked->damage, file);
+    if (!doomed) return WithFile(NoSuchEntry(index, walked->entryCount), file);
+    if (options.expected && (options.expected->title != doomed->title || options.expected->path != doomed->path)) {
+        return Error{ErrorCode::Stale, "레지스트리화일이 목록을 읽은 뒤에 바뀌었습니다. 지우지 않았습니다.", -1, file};
+    }
+    if (auto s = source.AdvanceToEnd(); !s) return failed(s.error());
+
+    ChangeOutcome outcome;
+    outcome.index = index;
+    outcome.entry = ShownEntry{doomed->title, doomed->path};
+    auto placed = copy->Place(file, backupAt);
+    if (!placed) return placed.error();
+    outcome.backup = *placed;
+
+    if (!replacement) {
+        if (auto s = MoveUpInPlace(reg, *walked, *doomed, *placed); !s) return WithFile(s.error(), file);
+        return outcome;
+    }
+    // The file keeps its length: its last bytes stay where they were.
+    if (auto s = CopyRange(reg, info.size - doomed->size, doomed->size, *replacement); !s)
+        return WithFile(Unchanged(s.error()), file);
+    const auto header = Header(walked->entryCount - 1, walked->recordsSize - static_cast<std::int32_t>(doomed->size));
+    if (auto s = replacement->File().WriteAt(0, header); !s) return WithFile(Unchanged(s.error()), file);
+    if (auto s = replacement->Replace(opened->target); !s) {
+        if (s.error().code == ErrorCode::NotConfirmed)
+            return WithFile(NotConfirmed(s.error(), "항목은 지웠지만 디스크에 다 쓰였는지 확인하지 못했습니다.", outcome.backup), file);
+        return WithFile(Unchanged(s.error()), file);
+    }
+    return outcome;
+}
+
+void SetReadPieceForTesting(std::size_t bytes) { g_piece = bytes ? bytes : kDefaultPiece; }
 
 Result<Bytes> RemoveRecord(std::span<const std::uint8_t> bytes, int index)
 {
-    const auto doomed = FindRecord(bytes, index);
-    if (!doomed) return doomed.error();
+    std::optional<RecordView> found;
+    RecordSource source(bytes);
+    Walked w = Walk(source, [&](const RecordView& r) {
+        if (r.index == index) found = r;
+    }).value();
+    if (w.damage) return *w.damage;
+    if (!found) return NoSuchEntry(index, w.entryCount);
+    // Everything behind the record, leftovers included, moves up by its size;
+    // the file keeps its length, so its last bytes stay as they were.
     Bytes out(bytes.begin(), bytes.end());
-    RemoveInPlace(out, *doomed);
+    const auto to = out.begin() + static_cast<std::ptrdiff_t>(found->offset);
+    std::copy(to + static_cast<std::ptrdiff_t>(found->size), out.end(), to);
+    const auto header = Header(w.entryCount - 1, w.recordsSize - static_cast<std::int32_t>(found->size));
+    std::copy(header.begin(), header.end(), out.begin());
     return out;
-}
-
-Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& backupAt)
-{
-    Bytes bytes;
-    {
-        // Opened for writing only to refuse a file that may not be changed.
-        auto opened = OpenForUpdate(file);
-        if (!opened) return opened.error();
-        auto read = ReadAll(**opened);
-        if (!read) return read.error();
-        bytes = std::move(*read);
-    }
-    const auto doomed = FindRecord(bytes, index);
-    if (!doomed) return WithFile(doomed.error(), file);
-
-    ChangeOutcome outcome;
-    auto backup = WriteBackup(file, bytes, backupAt);
-    if (!backup) return Unchanged(backup.error());
-    outcome.backup = std::move(*backup);
-    RemoveInPlace(bytes, *doomed);
-    if (auto s = WriteFileAtomically(file, bytes); !s) return s.error();
-    return outcome;
 }
 
 } // namespace mrv::registry

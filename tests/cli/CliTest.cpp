@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,14 +70,14 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     // Runs mrvtool in the temporary folder with stdin read from a file (not a terminal).
-    Outcome Run(std::vector<std::string> args, const std::string& input = "") const
+    Outcome Run(std::vector<std::string> args, const std::string& input = "", const char* output = "stdout.txt") const
     {
         Write("stdin.txt", Ascii(input));
         const pid_t pid = ::fork();
         if (pid == 0) {
             if (::chdir(dir.c_str()) != 0) ::_exit(127);
             ::dup2(::open("stdin.txt", O_RDONLY), 0);
-            ::dup2(::open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            ::dup2(::open(output, O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
             ::dup2(::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
             std::vector<char*> argv{const_cast<char*>(MRVTOOL_PATH)};
             for (auto& a : args) argv.push_back(a.data());
@@ -90,7 +91,8 @@ protected:
         o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
         const auto text = [this](const char* name) {
             const Bytes b = Read(name);
-            fs::remove(dir / name);
+            std::error_code ignored;
+            fs::remove(dir / name, ignored);
             return std::string(b.begin(), b.end());
         };
         o.out = text("stdout.txt");
@@ -351,6 +353,53 @@ TEST_F(Mrvtool, MissingFileIsNotCreated)
     EXPECT_EQ(Run({"list", "modreg.dat"}).status, 1);
     EXPECT_EQ(Run({"check", "modreg.dat"}).status, 1);
     EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(Mrvtool, StatusThreeMeansTheFileChangedButTheOutputFailed)
+{
+    Write("modreg.dat", kOneEntry);
+    const Outcome deleted = Run({"delete", "modreg.dat", "0", "--yes"}, "", "/dev/full");
+    EXPECT_EQ(deleted.status, 3) << deleted.err;
+    EXPECT_NE(deleted.err.find("출력을 쓸 수 없습니다"), std::string::npos) << deleted.err;
+    EXPECT_EQ(Read("modreg.dat"), Cat({kEmptyRegistry, kStartRecord})) << "the deletion happened: a retry must not delete again";
+
+    // A command that changes nothing fails plainly.
+    EXPECT_EQ(Run({"check", "modreg.dat"}, "", "/dev/full").status, 1);
+    const Outcome help = Run({"--help"});
+    EXPECT_NE(help.out.find("3 화일은 바꾸었지만"), std::string::npos) << help.out;
+}
+
+TEST_F(Mrvtool, RefusesAnEntryTheHandsetCannotReadAndAFileTooLarge)
+{
+    Write("modreg.dat", kEmptyRegistry);
+    const std::string t255(255, 't');
+    const Outcome longEntry = Run({"add", "modreg.dat", "--title", t255, "--copyright", t255, "--bitrate", t255,
+                                   "--kbps", std::string(200, 'k')});
+    EXPECT_EQ(longEntry.status, 1);
+    EXPECT_NE(longEntry.err.find("1024바이트"), std::string::npos) << longEntry.err;
+    EXPECT_EQ(Read("modreg.dat"), kEmptyRegistry);
+
+    Write("huge.dat", kEmptyRegistry);
+    fs::resize_file(dir / "huge.dat", std::uint64_t{64} << 30);   // sparse
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"list", "huge.dat"},
+                                                 {"add", "huge.dat"}, {"delete", "huge.dat", "0", "--yes"}}) {
+        const Outcome o = Run(args);
+        EXPECT_EQ(o.status, 1) << args[0];
+        EXPECT_NE(o.err.find("너무 큽니다"), std::string::npos) << o.err;
+    }
+}
+
+TEST_F(Mrvtool, WaitsForAnotherWriterThenRefuses)
+{
+    Write("modreg.dat", kOneEntry);
+    const int holder = ::open((dir / "modreg.dat").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const Outcome o = Run({"add", "modreg.dat", "--number", "2", "--title", "t"});
+    ::close(holder);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("다른 프로그램이 바꾸고 있습니다"), std::string::npos) << o.err;
+    EXPECT_EQ(Read("modreg.dat"), kOneEntry);
+    EXPECT_EQ(Files(), std::vector<std::string>{"modreg.dat"});
 }
 
 // The confirmation on a terminal, driven in-process with a scripted terminal.

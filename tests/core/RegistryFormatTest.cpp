@@ -76,7 +76,8 @@ TEST(RegistryRecord, LengthIs72PlusPathAndTexts)
     } cases[] = {
         {"", "", {"", "", "", "", ""}},
         {"MRV_Dat99999", "a", {"bb", "ccc", "dddd", "eeeee", "ffffff"}},
-        {std::string(2000, 'L'), s255, {s255, s255, s255, s255, s255}},
+        // The longest entry the handset's list takes: a body of exactly 1024 bytes.
+        {"", s255, {s255, s255, std::string(100, 'k'), std::string(74, 'r'), ""}},
     };
     for (const auto& c : cases) {
         EntryFields f;
@@ -92,6 +93,22 @@ TEST(RegistryRecord, LengthIs72PlusPathAndTexts)
         EXPECT_EQ(rec->size(), 4 + expected);
         EXPECT_EQ(Le32At(*rec, 13), std::string("ZQT/MORVANTA/").size() + c.link.size() + 1);
     }
+}
+
+TEST(RegistryRecord, RefusesABodyOver1024BytesSayingByHowMuch)
+{
+    EntryFields f;
+    f.title = std::string(255, 't');
+    f.audio = {std::string(255, 'c'), std::string(255, 'b'), std::string(100, 'k'), std::string(75, 'r'), ""};
+    const auto rec = BuildRecord(f);   // 72 + 13 + 940 = 1025
+    ASSERT_FALSE(rec.ok());
+    EXPECT_EQ(rec.error().code, ErrorCode::TextTooLong);
+    EXPECT_NE(rec.error().message.find("1024바이트"), std::string::npos) << rec.error().message;
+    EXPECT_NE(rec.error().message.find("1025바이트로 1바이트 넘습니다"), std::string::npos) << rec.error().message;
+
+    f.linkName = std::string(2000, 'L');
+    f.audio.samplingRate.clear();
+    EXPECT_EQ(BuildRecord(f).error().code, ErrorCode::TextTooLong);
 }
 
 TEST(RegistryRecord, RefusesEachTextOver255BytesNamingIt)

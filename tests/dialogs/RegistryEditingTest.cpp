@@ -8,6 +8,8 @@
 
 #include <gmock/gmock.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -293,6 +295,53 @@ TEST_F(RegistryEditing, TextsLongerThanALengthByteAreRefusedWithAMessage)
     ASSERT_GT(after.size(), 8u + 28u + 43u + 255u);
     EXPECT_EQ(after[8 + 28 + 43], 0xFF);   // the title's length byte
     EXPECT_EQ(Rows().back().first, std::string(255, 't'));
+}
+
+TEST_F(RegistryEditing, AnEntryLongerThanTheHandsetReadsIsRefusedSayingByHowMuch)
+{
+    const Bytes before = Registry({kA});
+    Listed(before);
+    // Each text fits its length byte; together they pass the 1024 bytes the
+    // handset's list takes for one entry.
+    m_dlg->m_szCopyrightHolder = std::string(255, 'c');
+    m_dlg->m_szBitrate = std::string(255, 'b');
+    m_dlg->m_szAudioKbps = std::string(255, 'k');
+    Enter(IDC_ENTRY_TITLE, std::string(200, 't'));
+    Click(IDC_ADD_ENTRY);
+    const auto& box = OnlyBox();
+    EXPECT_THAT(box.TextUtf8(), HasSubstr("1024바이트"));
+    EXPECT_THAT(box.TextUtf8(), HasSubstr("바이트 넘습니다"));
+    EXPECT_EQ(box.type, kErrorBox);
+    EXPECT_EQ(ReadBytes(m_reg), before);
+    EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(RegistryEditing, AnEntryAnotherProgramAddedSinceTheListingIsNotAddedTwice)
+{
+    Listed(Registry({kA}));
+    // mrvtool adds the start entry behind the window's back.
+    const Bytes changed = Registry({kA, kWorkedRecord});
+    WriteFile("modreg.dat", changed);
+    Click(IDC_ADD_ENTRY);
+    const auto& box = OnlyBox();
+    EXPECT_EQ(box.TextUtf8(), "중복된 화일이 존재 합니다....");
+    EXPECT_EQ(box.CaptionUtf8(), "ZQT/MORVANTA/MRV_Dat00001");
+    EXPECT_EQ(ReadBytes(m_reg), changed);
+    EXPECT_TRUE(Backups().empty());
+    EXPECT_THAT(Rows(), ElementsAre(Row{"a", "ZQT/A"}, Row{"노래제목입력", "ZQT/MORVANTA/MRV_Dat00001"}));
+}
+
+TEST_F(RegistryEditing, WhileAnotherProgramChangesTheFileNothingIsWritten)
+{
+    const Bytes before = Registry({kA});
+    Listed(before);
+    const int holder = ::open(m_reg.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    Click(IDC_ADD_ENTRY);
+    ::close(holder);
+    EXPECT_THAT(OnlyBox().TextUtf8(), HasSubstr("다른 프로그램이 바꾸고 있습니다"));
+    EXPECT_EQ(ReadBytes(m_reg), before);
+    EXPECT_TRUE(Backups().empty());
 }
 
 // ---- deleting --------------------------------------------------------------------

@@ -185,3 +185,21 @@ TEST(FrameworkMessageBox, IsTitledWithTheProgramsNameAndOwnedByTheMainWindow)
     AfxMessageBox("x");
     EXPECT_EQ(services.MessageBoxes()[1].CaptionUtf8(), "mrvmaker");
 }
+
+TEST_F(MessageTableTest, AHandlerThatFailsIsToldToTheUserAndTheWindowGoesOn)
+{
+    mrv::testing::ScriptedServices services;
+    mrv::testing::ScopedServices installed(services);
+    services.AnswerMessageBox(IDOK);
+    m_dlg.runThrows = true;
+    Click(Item(IDC_RUN));
+    ASSERT_EQ(services.MessageBoxes().size(), 1u);
+    EXPECT_EQ(services.MessageBoxes()[0].TextUtf8(), "메모리가 모자라서 이 일을 마치지 못했습니다.");
+    EXPECT_EQ(services.MessageBoxes()[0].Icon(), static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_EQ(services.MessageBoxes()[0].owner, &m_dlg);
+
+    m_dlg.runThrows = false;
+    Click(Item(IDC_RUN));
+    EXPECT_EQ(m_dlg.log, Log{"run"});
+    EXPECT_TRUE(m_dlg.IsWindowVisible());
+}

@@ -5,6 +5,7 @@
 #include "tests/platform/TestTemplates.h"
 
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ public:
     std::map<unsigned, int> ticks;
     unsigned killAfterTicks = 0;   // > 0: a timer kills itself on that tick
     bool exchangeName = false;     // DoDataExchange binds IDC_NAME to m_name
+    bool runThrows = false;        // OnRun fails as an exhausted memory would
     std::string m_name;
 
     void DoDataExchange(CDataExchange* pDX) override
@@ -34,7 +36,11 @@ public:
         CDialog::OnCancel();
     }
 
-    void OnRun() { log.push_back("run"); }
+    void OnRun()
+    {
+        if (runThrows) throw std::bad_alloc();
+        log.push_back("run");
+    }
     void OnNameChanged() { log.push_back("change " + GetDlgItem(test_ids::IDC_NAME)->GetWindowText()); }
     void OnRadio() { log.push_back("radio"); }
     void OnPress(unsigned flags, CPoint at) { log.push_back("down " + Point(at) + Flags(flags)); }

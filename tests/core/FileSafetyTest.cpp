@@ -1,0 +1,320 @@
+// What stays the user's when files are changed: links and owners kept, one
+// writer at a time, no file too large to refuse, names at the file system's
+// limit, leftovers of killed runs, and reading in pieces of any size.
+#include "RegistrySamples.h"
+
+#include "cache/SavedFiles.h"
+#include "core/FileIO.h"
+#include "core/FileSystem.h"
+#include "link/LinkFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace mrv::registry::test {
+namespace {
+
+using namespace std::string_literals;
+
+const LocalTime kNoon{2005, 8, 9, 12, 0, 5};
+const Bytes kA = MiniRecord("ZQT/A\0"s, "a");
+const Bytes kB = MiniRecord("ZQT/BB\0"s, "bb", 10);
+
+EntryFields Numbered(int n)
+{
+    EntryFields f = WorkedFields();
+    f.linkName = "MRV_Dat" + std::to_string(10000 + n);
+    f.title = "song " + std::to_string(n);
+    return f;
+}
+
+std::vector<std::string> Titles(const fs::path& reg)
+{
+    const auto listing = ReadList(reg);
+    EXPECT_TRUE(listing.ok());
+    EXPECT_FALSE(listing->damage);
+    std::vector<std::string> titles;
+    for (const Entry& e : listing->entries) titles.emplace_back(e.title);
+    return titles;
+}
+
+// Runs body in a child process; returns its exit status.
+template <class Body>
+pid_t Spawn(Body body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(body());
+    return pid;
+}
+
+int Wait(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// ---- one writer at a time ----------------------------------------------------------
+
+using OneWriter = ScratchDir;
+
+TEST_F(OneWriter, TwoProcessesAppendingAtOnceLoseNothing)
+{
+    WriteBytes(reg, Registry({}));
+    constexpr int kEach = 25;
+    const auto appender = [this](int first) {
+        return [this, first] {
+            for (int i = first; i < first + kEach; ++i)
+                if (!Append(reg, Numbered(i), std::nullopt)) return 1;
+            return 0;
+        };
+    };
+    const pid_t a = Spawn(appender(0));
+    const pid_t b = Spawn(appender(100));
+    EXPECT_EQ(Wait(a), 0);
+    EXPECT_EQ(Wait(b), 0);
+    std::vector<std::string> titles = Titles(reg);
+    std::sort(titles.begin(), titles.end());
+    std::vector<std::string> expected;
+    for (int i = 0; i < kEach; ++i) expected.push_back(Numbered(i).title), expected.push_back(Numbered(100 + i).title);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(titles, expected);
+}
+
+// A deletion replaces the file under its name; an append waiting for the lock
+// must then write into the new file, not the one it opened first.
+TEST_F(OneWriter, AppendsWaitingBehindDeletionsLandInTheNewFile)
+{
+    WriteBytes(reg, Registry({}));
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(Append(reg, Numbered(i), std::nullopt).ok());
+    const pid_t deleter = Spawn([this] {
+        for (int i = 0; i < 10; ++i)
+            if (!Delete(reg, 0, LocalTime{2005, 8, 9, 12, 0, i})) return 1;
+        return 0;
+    });
+    const pid_t appender = Spawn([this] {
+        for (int i = 200; i < 210; ++i)
+            if (!Append(reg, Numbered(i), std::nullopt)) return 1;
+        return 0;
+    });
+    EXPECT_EQ(Wait(deleter), 0);
+    EXPECT_EQ(Wait(appender), 0);
+    const std::vector<std::string> titles = Titles(reg);
+    EXPECT_EQ(titles.size(), 20u);
+    for (int i = 200; i < 210; ++i)
+        EXPECT_NE(std::find(titles.begin(), titles.end(), Numbered(i).title), titles.end()) << i;
+}
+
+TEST_F(OneWriter, AHeldFileIsRefusedAfterAShortWaitAndNothingIsWritten)
+{
+    const Bytes before = Registry({kA});
+    WriteBytes(reg, before);
+    const int holder = ::open(reg.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    ChangeOptions quick;
+    quick.lockWait = std::chrono::milliseconds(100);
+    for (const auto& r : {Append(reg, WorkedFields(), kNoon, quick), Delete(reg, 0, kNoon, quick)}) {
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.error().code, ErrorCode::Busy);
+        EXPECT_NE(r.error().message.find("다른 프로그램"), std::string::npos) << r.error().message;
+    }
+    ::close(holder);
+    EXPECT_EQ(FileBytes(reg), before);
+    EXPECT_EQ(FileCount(), 1u) << "no backup";
+    EXPECT_TRUE(Append(reg, WorkedFields(), kNoon, quick).ok()) << "free again once the holder is gone";
+}
+
+TEST_F(OneWriter, ListingTakesNoLock)
+{
+    WriteBytes(reg, Registry({kA}));
+    const int holder = ::open(reg.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_EQ(Titles(reg), std::vector<std::string>{"a"});
+    ::close(holder);
+}
+
+// ---- links and owners -----------------------------------------------------------------
+
+using KeptAsTheUsers = ScratchDir;
+
+TEST_F(KeptAsTheUsers, ARegistryReachedThroughASymbolicLinkIsChangedWhereItLies)
+{
+    fs::create_directory(dir / "phone");
+    const fs::path real = dir / "phone" / "modreg.dat";
+    WriteBytes(real, Registry({kA, kB}));
+    fs::create_symlink("phone/modreg.dat", reg);
+
+    const auto deleted = Delete(reg, 0, kNoon);
+    ASSERT_TRUE(deleted.ok()) << deleted.error().message;
+    EXPECT_TRUE(fs::is_symlink(reg)) << "the link stays a link";
+    EXPECT_EQ(Titles(real), std::vector<std::string>{"bb"});
+    EXPECT_EQ(*deleted->backup, BackupName(reg, kNoon)) << "the backup lies beside the name the user gave";
+    EXPECT_EQ(FileBytes(*deleted->backup), Registry({kA, kB}));
+
+    ASSERT_TRUE(Append(reg, WorkedFields(), std::nullopt).ok());
+    EXPECT_TRUE(fs::is_symlink(reg));
+    EXPECT_EQ(Titles(real), (std::vector<std::string>{"bb", kWorkedTitle}));
+}
+
+TEST_F(KeptAsTheUsers, AFileWithSeveralNamesIsChangedForAllOfThem)
+{
+    WriteBytes(reg, Registry({kA, kB}));
+    const fs::path other = dir / "copy-on-the-card.dat";
+    fs::create_hard_link(reg, other);
+    ASSERT_TRUE(Delete(reg, 0, kNoon).ok());
+    EXPECT_EQ(fs::hard_link_count(reg), 2u);
+    EXPECT_EQ(Titles(other), std::vector<std::string>{"bb"});
+    EXPECT_EQ(FileBytes(reg), Cat({Header(1, static_cast<std::int32_t>(kB.size())), kB, Slice(kB, kB.size() - kA.size(), kB.size())}));
+}
+
+TEST_F(KeptAsTheUsers, OwnerGroupAndPermissionsStay)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    WriteBytes(reg, Registry({kA, kB}));
+    ASSERT_EQ(::chown(reg.c_str(), 4321, 8765), 0);
+    ASSERT_EQ(::chmod(reg.c_str(), 0640), 0);
+    const fs::path linkFile = dir / "MRV_Dat00001";
+    WriteBytes(linkFile, Bytes(112, 1));
+    ASSERT_EQ(::chown(linkFile.c_str(), 4321, 8765), 0);
+
+    ASSERT_TRUE(Delete(reg, 0, kNoon).ok());
+    ASSERT_TRUE(link::WriteLinkFile(dir, LinkKind::Mrv, "t", 0, 1).ok());
+    for (const fs::path& p : {reg, linkFile}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(p.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 4321u) << p;
+        EXPECT_EQ(st.st_gid, 8765u) << p;
+    }
+    struct stat st {};
+    ::stat(reg.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST_F(KeptAsTheUsers, LinkFilesAndCopiesFollowSymbolicLinks)
+{
+    fs::create_directory(dir / "elsewhere");
+    WriteBytes(dir / "elsewhere" / "real-link", Bytes(112, 7));
+    fs::create_symlink("elsewhere/real-link", dir / "MRV_Dat00001");
+    ASSERT_TRUE(link::WriteLinkFile(dir, LinkKind::Mrv, "t", 0, 1).ok());
+    EXPECT_TRUE(fs::is_symlink(dir / "MRV_Dat00001"));
+    EXPECT_EQ(link::ReadLinkFile(dir / "elsewhere" / "real-link")->title, "t");
+
+    WriteBytes(dir / "source.zqm", Bytes(3000, 9));
+    fs::create_symlink("elsewhere/kept.zqm", dir / "saved.zqm");
+    ASSERT_TRUE(cache::CopyReplacing(dir / "source.zqm", dir / "saved.zqm").ok());
+    EXPECT_TRUE(fs::is_symlink(dir / "saved.zqm"));
+    EXPECT_EQ(FileBytes(dir / "elsewhere" / "kept.zqm"), Bytes(3000, 9));
+}
+
+// ---- sizes and names ---------------------------------------------------------------------
+
+using Limits = ScratchDir;
+
+TEST_F(Limits, ARegistryLargerThanMemoryIsRefusedBeforeItIsRead)
+{
+    {
+        std::ofstream(reg).put('\0');
+    }
+    fs::resize_file(reg, std::uint64_t{64} << 30);   // sparse: takes no disk
+    const auto list = ReadList(reg);
+    ASSERT_FALSE(list.ok());
+    EXPECT_EQ(list.error().code, ErrorCode::TooLarge);
+    EXPECT_NE(list.error().message.find("너무 큽니다"), std::string::npos);
+    EXPECT_EQ(VisitList(reg, [](const Entry&) {}).error().code, ErrorCode::TooLarge);
+    EXPECT_EQ(Append(reg, WorkedFields(), kNoon).error().code, ErrorCode::TooLarge);
+    EXPECT_EQ(Delete(reg, 0, kNoon).error().code, ErrorCode::TooLarge);
+    EXPECT_EQ(FileCount(), 1u);
+
+    fs::resize_file(reg, kMaxRegistryBytes + 1);
+    EXPECT_EQ(ReadList(reg).error().code, ErrorCode::TooLarge);
+}
+
+TEST_F(Limits, AFileWithANameOfTheFullLengthCanBeCopiedAndReplaced)
+{
+    const std::string name = std::string(251, 'n') + ".zqm";   // 255 bytes
+    WriteBytes(dir / "source.zqm", Bytes(100, 1));
+    fs::create_directory(dir / "save");
+    ASSERT_TRUE(cache::CopyReplacing(dir / "source.zqm", dir / "save" / name).ok());
+    WriteBytes(dir / "source.zqm", Bytes(50, 2));
+    ASSERT_TRUE(cache::CopyReplacing(dir / "source.zqm", dir / "save" / name).ok());
+    EXPECT_EQ(FileBytes(dir / "save" / name), Bytes(50, 2));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "save"), fs::directory_iterator()), 1);
+}
+
+// ---- leftovers ----------------------------------------------------------------------------
+
+using Leftovers = ScratchDir;
+
+TEST_F(Leftovers, OnlyThoseOfWritersThatAreGoneAreRemoved)
+{
+    WriteBytes(dir / ".mrvdeadbeef.tmp", Bytes(10, 1));   // its writer was killed
+    WriteBytes(dir / ".mrvstill000.tmp", Bytes(10, 2));   // its writer is at work
+    WriteBytes(dir / ".mrvnotours.tmp", Bytes(10, 3));    // not a name this program makes
+    WriteBytes(dir / "song.tmp", Bytes(10, 4));
+    const int working = ::open((dir / ".mrvstill000.tmp").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(working, LOCK_EX), 0);
+    WriteBytes(reg, Registry({kA}));
+    ASSERT_TRUE(Append(reg, WorkedFields(), kNoon).ok());
+    ::close(working);
+    EXPECT_FALSE(fs::exists(dir / ".mrvdeadbeef.tmp"));
+    EXPECT_TRUE(fs::exists(dir / ".mrvstill000.tmp"));
+    EXPECT_TRUE(fs::exists(dir / ".mrvnotours.tmp"));
+    EXPECT_TRUE(fs::exists(dir / "song.tmp"));
+}
+
+// ---- reading in pieces -----------------------------------------------------------------------
+
+class SmallPieces : public ScratchDir, public ::testing::WithParamInterface<std::size_t> {
+protected:
+    void TearDown() override
+    {
+        SetReadPieceForTesting(0);
+        ScratchDir::TearDown();
+    }
+};
+
+// With pieces smaller than a record, every record and text crosses a border
+// of the buffer; the results must not change.
+TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
+{
+    const Bytes longTitle = MiniRecord("ZQT/LONG\0"s, std::string(200, 'L'), 40);
+    const std::vector<Bytes> files = {
+        Registry({kA, longTitle, kB, kWorkedRecord}, Bytes(77, 0x33)),
+        Registry({}),
+        Cat({Header(3, 500), kA, kB}),   // damaged: promises more than it holds
+    };
+    for (const Bytes& file : files) {
+        SCOPED_TRACE(file.size());
+        const Listing whole = ParseListing(file);
+        WriteBytes(reg, file);
+        SetReadPieceForTesting(GetParam());
+        std::vector<std::string> seen;
+        const auto summary = VisitList(reg, [&seen](const Entry& e) { seen.emplace_back(std::string(e.title) + "|" + std::string(e.path)); });
+        ASSERT_TRUE(summary.ok());
+        ASSERT_EQ(seen.size(), whole.entries.size());
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            EXPECT_EQ(seen[i], std::string(whole.entries[i].title) + "|" + std::string(whole.entries[i].path));
+        EXPECT_EQ(summary->damage.has_value(), whole.damage.has_value());
+        if (whole.damage) {
+            EXPECT_EQ(summary->damage->offset, whole.damage->offset);
+        }
+
+        if (whole.damage || whole.entries.empty()) continue;
+        const auto appended = Append(reg, ModCardFields(), kNoon);
+        ASSERT_TRUE(appended.ok()) << appended.error().message;
+        EXPECT_EQ(FileBytes(*appended->backup), file);
+        const Bytes afterAppend = FileBytes(reg);
+        const auto deleted = Delete(reg, 1, LocalTime{2005, 8, 9, 12, 0, 6});
+        ASSERT_TRUE(deleted.ok()) << deleted.error().message;
+        EXPECT_EQ(FileBytes(*deleted->backup), afterAppend);
+        EXPECT_EQ(FileBytes(reg), RemoveRecord(afterAppend, 1).value());
+        for (const auto& e : fs::directory_iterator(dir)) fs::remove(e.path());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, SmallPieces, ::testing::Values(1, 2, 5, 13, 64));
+
+} // namespace
+} // namespace mrv::registry::test
