@@ -1,86 +1,181 @@
+// CP949 both ways through one table, the same on every system: two-byte codes
+// whose lead byte is 0x81..0xFD and trail byte 0x41..0xFE, as the C library's
+// converter has them (scripts/cp949-table.py). ASCII passes through untouched.
 #include "platform/Cp949.h"
 
-#include <cerrno>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <iconv.h>
+#include <memory>
 
 namespace mrv::text {
 namespace {
 
-// One iconv conversion of a whole string. Returns nullopt and fills error at the
-// first character that cannot be converted.
-std::optional<std::string> Convert(const char* to, const char* from, std::string_view in,
-                                   ConversionError* error, const char* what)
+constexpr unsigned kFirstLead = 0x81;
+constexpr unsigned kLastLead = 0xFD;
+constexpr unsigned kFirstTrail = 0x41;
+constexpr unsigned kLastTrail = 0xFE;
+constexpr std::size_t kTrails = kLastTrail - kFirstTrail + 1;
+constexpr char16_t kNone = 0xFFFF;
+
+// Row by row: the character of lead byte 0x81 + row, trail byte 0x41 + column.
+constexpr char16_t kTable[] =
+#include "platform/Cp949Table.inc"
+    ;
+static_assert(sizeof kTable / sizeof kTable[0] == (kLastLead - kFirstLead + 1) * kTrails + 1);
+
+constexpr char kCannotHold[] = "한글 코드(CP949)로 나타낼 수 없는 문자가 있습니다";
+constexpr char kCannotRead[] = "한글 코드(CP949)로 읽을 수 없는 바이트가 있습니다";
+
+// The code of every character of the table, by its value; 0 where none.
+const std::array<std::uint16_t, 0x10000>& Codes()
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        if (error) *error = {0, std::string("문자 변환기를 열 수 없습니다: ") + from + " → " + to};
-        return std::nullopt;
+    static const std::unique_ptr<std::array<std::uint16_t, 0x10000>> codes = [] {
+        auto c = std::make_unique<std::array<std::uint16_t, 0x10000>>();
+        c->fill(0);
+        for (std::size_t i = 0; i + 1 < sizeof kTable / sizeof kTable[0]; ++i) {
+            if (kTable[i] == kNone) continue;
+            const auto lead = static_cast<std::uint16_t>(kFirstLead + i / kTrails);
+            const auto trail = static_cast<std::uint16_t>(kFirstTrail + i % kTrails);
+            (*c)[kTable[i]] = static_cast<std::uint16_t>(lead << 8 | trail);
+        }
+        return c;
+    }();
+    return *codes;
+}
+
+// The character of a two-byte code, or kNone.
+char16_t Decode(unsigned char lead, unsigned char trail)
+{
+    if (lead < kFirstLead || lead > kLastLead || trail < kFirstTrail || trail > kLastTrail) return kNone;
+    return kTable[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    std::string out(in.size() * 2 + 8, '\0');
-    char* inPtr = const_cast<char*>(in.data());
-    std::size_t inLeft = in.size();
-    std::size_t done = 0;
-    std::optional<std::string> result;
-    for (;;) {
-        char* outPtr = out.data() + done;
-        std::size_t outLeft = out.size() - done;
-        std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-        done = out.size() - outLeft;
-        if (rc != static_cast<std::size_t>(-1)) {
-            // Flush any shift state (none for these encodings, but iconv wants it).
-            outPtr = out.data() + done;
-            outLeft = out.size() - done;
-            iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-            done = out.size() - outLeft;
-            out.resize(done);
-            result = std::move(out);
-            break;
-        }
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        if (error) {
-            error->position = static_cast<std::size_t>(inPtr - in.data());
-            error->message = std::string(what) + " (" + std::to_string(error->position) + "번째 바이트)";
-        }
-        break;
+}
+
+// One character of UTF-8 at in[i]: its value and length, or length 0 for
+// bytes that are not UTF-8 (a stray continuation, a cut sequence, an
+// overlong form, a surrogate, beyond U+10FFFF).
+struct Utf8Char {
+    char32_t value = 0;
+    std::size_t length = 0;
+};
+
+Utf8Char NextUtf8(std::string_view in, std::size_t i)
+{
+    const auto b = [&in](std::size_t k) { return static_cast<unsigned char>(in[k]); };
+    const unsigned char first = b(i);
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t least = 0;
+    if (first < 0x80) return {first, 1};
+    if (first >= 0xC2 && first <= 0xDF) length = 2, value = first & 0x1F, least = 0x80;
+    else if (first >= 0xE0 && first <= 0xEF) length = 3, value = first & 0x0F, least = 0x800;
+    else if (first >= 0xF0 && first <= 0xF4) length = 4, value = first & 0x07, least = 0x10000;
+    else return {};
+    if (i + length > in.size()) return {};
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return {};
+        value = value << 6 | (b(i + k) & 0x3F);
     }
-    iconv_close(cd);
-    return result;
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
+    return {value, length};
+}
+
+void Fail(ConversionError* error, std::size_t position, const char* what)
+{
+    if (!error) return;
+    error->position = position;
+    error->message = std::string(what) + " (" + std::to_string(position) + "번째 바이트)";
+}
+
+// The length of the run of ASCII bytes at in[i].
+std::size_t AsciiRun(std::string_view in, std::size_t i)
+{
+    std::size_t end = i;
+    while (end < in.size() && static_cast<unsigned char>(in[end]) < 0x80) ++end;
+    return end - i;
 }
 
 } // namespace
 
 std::optional<std::string> Utf8ToCp949(std::string_view utf8, ConversionError* error)
 {
-    return Convert("CP949", "UTF-8", utf8, error, "한글 코드(CP949)로 나타낼 수 없는 문자가 있습니다");
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (const std::size_t run = AsciiRun(utf8, i)) {
+            out.append(utf8.data() + i, run);
+            i += run;
+            continue;
+        }
+        const Utf8Char c = NextUtf8(utf8, i);
+        const std::uint16_t code = c.length && c.value < 0x10000 ? Codes()[c.value] : 0;
+        if (code == 0) {
+            Fail(error, i, kCannotHold);
+            return std::nullopt;
+        }
+        out += static_cast<char>(code >> 8);
+        out += static_cast<char>(code & 0xFF);
+        i += c.length;
+    }
+    return out;
 }
 
 std::optional<std::string> Cp949ToUtf8(std::string_view cp949, ConversionError* error)
 {
-    return Convert("UTF-8", "CP949", cp949, error, "한글 코드(CP949)로 읽을 수 없는 바이트가 있습니다");
+    std::string out;
+    out.reserve(cp949.size() * 3 / 2);
+    for (std::size_t i = 0; i < cp949.size();) {
+        if (const std::size_t run = AsciiRun(cp949, i)) {
+            out.append(cp949.data() + i, run);
+            i += run;
+            continue;
+        }
+        const char16_t c = i + 1 < cp949.size() ? Decode(static_cast<unsigned char>(cp949[i]), static_cast<unsigned char>(cp949[i + 1]))
+                                                : kNone;
+        if (c == kNone) {
+            Fail(error, i, kCannotRead);
+            return std::nullopt;
+        }
+        AppendUtf8(out, c);
+        i += 2;
+    }
+    return out;
 }
 
 std::string Cp949ToUtf8Lossy(std::string_view cp949)
 {
     std::string out;
-    std::size_t i = 0;
-    while (i < cp949.size()) {
-        // Convert the longest clean run at once, then replace one bad character.
-        ConversionError err;
-        auto part = Cp949ToUtf8(cp949.substr(i), &err);
-        if (part) {
-            out += *part;
-            break;
+    out.reserve(cp949.size() * 3 / 2);
+    for (std::size_t i = 0; i < cp949.size();) {
+        if (const std::size_t run = AsciiRun(cp949, i)) {
+            out.append(cp949.data() + i, run);
+            i += run;
+            continue;
         }
-        if (err.position > 0) out += *Cp949ToUtf8(cp949.substr(i, err.position));
+        const auto lead = static_cast<unsigned char>(cp949[i]);
+        const char16_t c = i + 1 < cp949.size() ? Decode(lead, static_cast<unsigned char>(cp949[i + 1])) : kNone;
+        if (c != kNone) {
+            AppendUtf8(out, c);
+            i += 2;
+            continue;
+        }
+        // A bad pair counts as one character: its lead byte takes the next byte along.
         out += "\xEF\xBF\xBD";
-        i += err.position;
-        const unsigned char c = static_cast<unsigned char>(cp949[i]);
-        i += (IsCp949LeadByte(c) && i + 1 < cp949.size()) ? 2 : 1;
+        i += (IsCp949LeadByte(lead) && i + 1 < cp949.size()) ? 2 : 1;
     }
     return out;
 }
@@ -88,17 +183,22 @@ std::string Cp949ToUtf8Lossy(std::string_view cp949)
 std::string Utf8ToCp949Lossy(std::string_view utf8)
 {
     std::string out;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        ConversionError err;
-        auto part = Utf8ToCp949(utf8.substr(i), &err);
-        if (part) {
-            out += *part;
-            break;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        if (const std::size_t run = AsciiRun(utf8, i)) {
+            out.append(utf8.data() + i, run);
+            i += run;
+            continue;
         }
-        if (err.position > 0) out += *Utf8ToCp949(utf8.substr(i, err.position));
+        const Utf8Char c = NextUtf8(utf8, i);
+        const std::uint16_t code = c.length && c.value < 0x10000 ? Codes()[c.value] : 0;
+        if (code != 0) {
+            out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code & 0xFF);
+            i += c.length;
+            continue;
+        }
         out += '?';
-        i += err.position;
         // Skip the whole UTF-8 sequence of the character that failed.
         do {
             ++i;
@@ -109,9 +209,15 @@ std::string Utf8ToCp949Lossy(std::string_view utf8)
 
 std::optional<std::size_t> Cp949Length(std::string_view utf8)
 {
-    auto converted = Utf8ToCp949(utf8);
-    if (!converted) return std::nullopt;
-    return converted->size();
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char c = NextUtf8(utf8, i);
+        if (c.length == 0) return std::nullopt;
+        if (c.value >= 0x80 && (c.value >= 0x10000 || Codes()[c.value] == 0)) return std::nullopt;
+        length += c.value < 0x80 ? 1 : 2;
+        i += c.length;
+    }
+    return length;
 }
 
 std::string_view Cp949Prefix(std::string_view cp949, std::size_t maxBytes)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 using namespace mrv::text;
@@ -74,3 +75,54 @@ TEST(Cp949, PrefixNeverEndsInsideADoubleByteCharacter)
     for (int i = 0; i < 30; ++i) syllables += "\xB0\xA1";
     EXPECT_EQ(Cp949Prefix(syllables, 49).size(), 48u);
 }
+
+#if __has_include(<iconv.h>) && !defined(_WIN32)
+#include <iconv.h>
+
+namespace {
+
+// One conversion by the C library's own converter, or nullopt where it fails.
+std::optional<std::string> Iconv(const char* to, const char* from, std::string in)
+{
+    iconv_t cd = iconv_open(to, from);
+    std::string out(16, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+std::string Utf8Of(char32_t c)
+{
+    std::string s;
+    if (c < 0x80) s += static_cast<char>(c);
+    else if (c < 0x800) s += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    else s += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    return s;
+}
+
+} // namespace
+
+// The built-in table against the C library's converter, every code both ways.
+TEST(Cp949, AgreesWithTheCLibraryOnEveryCode)
+{
+    int mismatches = 0;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            if (Cp949ToUtf8(pair) != Iconv("UTF-8", "CP949", pair) && ++mismatches < 10)
+                ADD_FAILURE() << std::hex << lead << " " << trail;
+        }
+    }
+    for (char32_t c = 0x80; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        if (Utf8ToCp949(Utf8Of(c)) != Iconv("CP949", "UTF-8", Utf8Of(c)) && ++mismatches < 10)
+            ADD_FAILURE() << std::hex << static_cast<unsigned>(c);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+#endif
