@@ -22,9 +22,9 @@ std::string ToUtf8(std::string_view cp949)
     return text::Cp949ToUtf8Lossy(cp949);
 }
 
-std::string JsonString(std::string_view utf8)
+void AppendJsonString(std::string& out, std::string_view utf8)
 {
-    std::string out = "\"";
+    out += '"';
     char buf[8];
     for (char c : utf8) {
         const auto u = static_cast<unsigned char>(c);
@@ -45,15 +45,28 @@ std::string JsonString(std::string_view utf8)
             }
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
-std::string TsvField(std::string_view utf8)
+std::string JsonString(std::string_view utf8)
 {
     std::string out;
+    AppendJsonString(out, utf8);
+    return out;
+}
+
+void AppendTsvField(std::string& out, std::string_view utf8)
+{
     char buf[8];
-    for (char c : utf8) {
-        const auto u = static_cast<unsigned char>(c);
+    const auto plain = [](unsigned char u) { return u >= 0x20 && u != 0x7F && u != '\\'; };
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        // Most text needs no escape: copy its runs whole.
+        std::size_t run = i;
+        while (run < utf8.size() && plain(static_cast<unsigned char>(utf8[run]))) ++run;
+        out.append(utf8.data() + i, run - i);
+        if (run == utf8.size()) break;
+        const char c = utf8[run];
         if (c == '\\') {
             out += "\\\\";
         } else if (c == '\t') {
@@ -62,13 +75,18 @@ std::string TsvField(std::string_view utf8)
             out += "\\n";
         } else if (c == '\r') {
             out += "\\r";
-        } else if (u < 0x20 || u == 0x7F) {
-            std::snprintf(buf, sizeof buf, "\\x%02X", u);
-            out += buf;
         } else {
-            out += c;
+            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned char>(c));
+            out += buf;
         }
+        i = run + 1;
     }
+}
+
+std::string TsvField(std::string_view utf8)
+{
+    std::string out;
+    AppendTsvField(out, utf8);
     return out;
 }
 

@@ -24,6 +24,9 @@ std::string JsonString(std::string_view utf8);
 // characters as \t, \n, \xNN, and the backslash doubled, so one entry is
 // always one line.
 std::string TsvField(std::string_view utf8);
+void AppendTsvField(std::string& out, std::string_view utf8);
+// A JSON string literal, quotes included, appended to out.
+void AppendJsonString(std::string& out, std::string_view utf8);
 
 // "mrvtool CMD: message" on stderr; the file is named when the message does not.
 void PrintError(std::ostream& err, std::string_view command, const Error& e);

@@ -1,6 +1,7 @@
 // list, add, delete and check: the registry commands, mirroring what the main
 // window does with modreg.dat.
 #include "cli/Commands.h"
+#include "cli/ListOutput.h"
 #include "cli/Output.h"
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
@@ -45,19 +46,10 @@ fs::path FileArg(const Args& args) { return os::PathFromUtf8(args.positionals[0]
 int RunList(const Args& args, Console& c)
 {
     const fs::path file = FileArg(args);
-    const bool json = args.Has("--json");
+    ListOutput output(c.out, args.Has("--json"));
     std::size_t index = 0;
-    if (json) c.out << "[";
-    auto summary = reg::VisitList(file, [&](const reg::Entry& e) {
-        if (json) {
-            c.out << (index ? ",\n  " : "\n  ") << "{\"index\": " << index << ", \"title\": " << JsonString(ToUtf8(e.title))
-                  << ", \"path\": " << JsonString(ToUtf8(e.path)) << "}";
-        } else {
-            c.out << EntryLine(index, e.title, e.path) << "\n";
-        }
-        ++index;
-    });
-    if (json && (summary || index > 0)) c.out << (index == 0 ? "]\n" : "\n]\n");
+    auto summary = reg::VisitList(file, [&](const reg::Entry& e) { output.Entry(index++, e.title, e.path); });
+    output.Finish(summary.ok());
     if (!summary) return Fail(c, "list", summary.error(), file);
     // The entries before the damage are shown all the same: they are what the handset lists too.
     if (summary->damage) return Fail(c, "list", *summary->damage, file);

@@ -14,6 +14,8 @@ namespace {
 constexpr std::string_view kTempPrefix = ".mrv";
 constexpr std::string_view kTempSuffix = ".tmp";
 constexpr std::size_t kTempRandom = 8;
+// A file being written is handed to the disk in steps of this size.
+constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
 // Tries before giving up on finding a free temporary name.
 constexpr int kTempTries = 64;
 // How often a writer looks again whether the lock is free.
@@ -166,6 +168,7 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept
         m_path = std::move(other.m_path);
         m_file = std::move(other.m_file);
         m_size = other.m_size;
+        m_writtenBack = other.m_writtenBack;
         m_synced = other.m_synced;
         other.m_file.reset();
     }
@@ -185,6 +188,12 @@ Status PendingFile::Append(std::span<const std::uint8_t> bytes)
 {
     if (auto s = m_file->WriteAt(m_size, bytes); !s) return s;
     m_size += bytes.size();
+    // A large file starts on its way to the disk while the rest is written,
+    // so that the flush before its rename does not wait for all of it.
+    if (m_size - m_writtenBack >= kWriteBackStep) {
+        m_file->StartWriteBack(m_writtenBack, m_size - m_writtenBack);
+        m_writtenBack = m_size;
+    }
     return Ok{};
 }
 

@@ -64,6 +64,7 @@ private:
     std::filesystem::path m_path;
     std::optional<os::File> m_file;
     std::uint64_t m_size = 0;
+    std::uint64_t m_writtenBack = 0;
     bool m_synced = false;
 };
 

@@ -70,6 +70,9 @@ public:
     Status Truncate(std::uint64_t size);
     // Returns once everything written so far is on the disk.
     Status Sync();
+    // Asks the system to start writing a range to the disk now, without
+    // waiting, so that a later Sync has less to wait for. A hint only.
+    void StartWriteBack(std::uint64_t offset, std::uint64_t length);
     // Gives the file the owner, group and permission bits of info, as far as
     // the system keeps them. Fails when they cannot all be given (a file of
     // another user, a group we are not in).
@@ -99,6 +102,10 @@ Status RenameReplacing(const fs::path& from, const fs::path& to);
 // Renames from to to; Exists, changing nothing, when to is taken.
 Status RenameNoReplace(const fs::path& from, const fs::path& to);
 Status RemoveFile(const fs::path& path);
+// Gives the file existing the further name link, which must be free (Exists
+// when it is not). Unsupported where the file system has no hard links or
+// the two names lie on different volumes.
+Status LinkNoReplace(const fs::path& existing, const fs::path& link);
 // Flushes a folder's names to the disk, so that a new or renamed name
 // survives a crash. Systems that cannot do it count as done.
 Status SyncFolder(const fs::path& folder);

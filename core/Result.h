@@ -27,6 +27,7 @@ enum class ErrorCode {
     Stale,           // the file no longer holds what the caller last saw there
     DuplicatePath,   // a registry entry with this path is already there
     DuplicateTitle,  // a registry entry with this title is already there
+    Unsupported,     // the system or file system cannot do what was asked
     // The change was made, but its last flush to the disk failed: the file
     // may still be as it was after a crash. Not an "unchanged" failure.
     NotConfirmed,

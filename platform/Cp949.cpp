@@ -18,11 +18,18 @@ constexpr unsigned kLastTrail = 0xFE;
 constexpr std::size_t kTrails = kLastTrail - kFirstTrail + 1;
 constexpr char16_t kNone = 0xFFFF;
 
+} // namespace
+
 // Row by row: the character of lead byte 0x81 + row, trail byte 0x41 + column.
-constexpr char16_t kTable[] =
+constexpr char16_t kCp949Table[] =
 #include "platform/Cp949Table.inc"
     ;
-static_assert(sizeof kTable / sizeof kTable[0] == (kLastLead - kFirstLead + 1) * kTrails + 1);
+static_assert(sizeof kCp949Table / sizeof kCp949Table[0] == (kLastLead - kFirstLead + 1) * kTrails + 1);
+
+namespace {
+
+constexpr const char16_t* kTable = kCp949Table;
+constexpr std::size_t kTableSize = sizeof kCp949Table / sizeof kCp949Table[0];
 
 constexpr char kCannotHold[] = "한글 코드(CP949)로 나타낼 수 없는 문자가 있습니다";
 constexpr char kCannotRead[] = "한글 코드(CP949)로 읽을 수 없는 바이트가 있습니다";
@@ -33,7 +40,7 @@ const std::array<std::uint16_t, 0x10000>& Codes()
     static const std::unique_ptr<std::array<std::uint16_t, 0x10000>> codes = [] {
         auto c = std::make_unique<std::array<std::uint16_t, 0x10000>>();
         c->fill(0);
-        for (std::size_t i = 0; i + 1 < sizeof kTable / sizeof kTable[0]; ++i) {
+        for (std::size_t i = 0; i + 1 < kTableSize; ++i) {
             if (kTable[i] == kNone) continue;
             const auto lead = static_cast<std::uint16_t>(kFirstLead + i / kTrails);
             const auto trail = static_cast<std::uint16_t>(kFirstTrail + i % kTrails);
@@ -45,11 +52,7 @@ const std::array<std::uint16_t, 0x10000>& Codes()
 }
 
 // The character of a two-byte code, or kNone.
-char16_t Decode(unsigned char lead, unsigned char trail)
-{
-    if (lead < kFirstLead || lead > kLastLead || trail < kFirstTrail || trail > kLastTrail) return kNone;
-    return kTable[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
-}
+char16_t Decode(unsigned char lead, unsigned char trail) { return Cp949Char(lead, trail); }
 
 void AppendUtf8(std::string& out, char32_t c)
 {
@@ -111,6 +114,25 @@ std::size_t AsciiRun(std::string_view in, std::size_t i)
 
 } // namespace
 
+const std::uint32_t* Cp949Utf8Table()
+{
+    static const std::unique_ptr<std::uint32_t[]> table = [] {
+        auto t = std::make_unique<std::uint32_t[]>(kTableSize);
+        for (std::size_t i = 0; i + 1 < kTableSize; ++i) {
+            const char16_t c = kTable[i];
+            if (c == kNone) continue;
+            std::string utf8;
+            AppendUtf8(utf8, c);
+            std::uint32_t packed = static_cast<std::uint32_t>(utf8.size()) << 24;
+            for (std::size_t k = 0; k < utf8.size(); ++k)
+                packed |= static_cast<std::uint32_t>(static_cast<unsigned char>(utf8[k])) << (8 * k);
+            t[i] = packed;
+        }
+        return t;
+    }();
+    return table.get();
+}
+
 std::optional<std::string> Utf8ToCp949(std::string_view utf8, ConversionError* error)
 {
     std::string out;
@@ -156,27 +178,48 @@ std::optional<std::string> Cp949ToUtf8(std::string_view cp949, ConversionError* 
     return out;
 }
 
+void AppendCp949ToUtf8Lossy(std::string& out, std::string_view cp949)
+{
+    // Written through a pointer into room made beforehand: at most three
+    // bytes of UTF-8 for each byte of CP949.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * cp949.size());
+    char* to = out.data() + start;
+    const auto* from = reinterpret_cast<const unsigned char*>(cp949.data());
+    const auto* end = from + cp949.size();
+    while (from < end) {
+        const unsigned char lead = *from;
+        if (lead < 0x80) {
+            *to++ = static_cast<char>(lead);
+            ++from;
+            continue;
+        }
+        const char16_t c = from + 1 < end ? Decode(lead, from[1]) : kNone;
+        if (c == kNone) {
+            // A bad pair counts as one character: its lead byte takes the next byte along.
+            *to++ = '\xEF';
+            *to++ = '\xBF';
+            *to++ = '\xBD';
+            from += (IsCp949LeadByte(lead) && from + 1 < end) ? 2 : 1;
+            continue;
+        }
+        if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | (c >> 6));
+        } else {
+            *to++ = static_cast<char>(0xE0 | (c >> 12));
+            *to++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
+        from += 2;
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
 std::string Cp949ToUtf8Lossy(std::string_view cp949)
 {
     std::string out;
     out.reserve(cp949.size() * 3 / 2);
-    for (std::size_t i = 0; i < cp949.size();) {
-        if (const std::size_t run = AsciiRun(cp949, i)) {
-            out.append(cp949.data() + i, run);
-            i += run;
-            continue;
-        }
-        const auto lead = static_cast<unsigned char>(cp949[i]);
-        const char16_t c = i + 1 < cp949.size() ? Decode(lead, static_cast<unsigned char>(cp949[i + 1])) : kNone;
-        if (c != kNone) {
-            AppendUtf8(out, c);
-            i += 2;
-            continue;
-        }
-        // A bad pair counts as one character: its lead byte takes the next byte along.
-        out += "\xEF\xBF\xBD";
-        i += (IsCp949LeadByte(lead) && i + 1 < cp949.size()) ? 2 : 1;
-    }
+    AppendCp949ToUtf8Lossy(out, cp949);
     return out;
 }
 

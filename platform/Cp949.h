@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ std::optional<std::string> Cp949ToUtf8(std::string_view cp949, ConversionError* 
 // CP949 → UTF-8 for display: invalid bytes become U+FFFD instead of failing,
 // so a damaged title still shows the rest of its text.
 std::string Cp949ToUtf8Lossy(std::string_view cp949);
+// The same, appended to out (for output built in one buffer).
+void AppendCp949ToUtf8Lossy(std::string& out, std::string_view cp949);
 
 // UTF-8 → CP949 for display: characters CP949 cannot hold become '?', so a
 // message about a file with such a name can still be shown.
@@ -31,6 +34,23 @@ std::string Utf8ToCp949Lossy(std::string_view utf8);
 
 // Number of CP949 bytes that a UTF-8 text takes, or nullopt when CP949 cannot hold it.
 std::optional<std::size_t> Cp949Length(std::string_view utf8);
+
+// The characters of the two-byte codes: lead byte 0x81..0xFD, trail byte
+// 0x41..0xFE, row by row; 0xFFFF where the two bytes are not a code.
+extern const char16_t kCp949Table[];
+
+// The character of a two-byte CP949 code, or 0xFFFF when the two bytes are
+// not one. For loops that convert and do something else in the same pass.
+inline char16_t Cp949Char(unsigned char lead, unsigned char trail)
+{
+    if (lead < 0x81 || lead > 0xFD || trail < 0x41 || trail > 0xFE) return 0xFFFF;
+    return kCp949Table[(lead - 0x81) * 190 + (trail - 0x41)];
+}
+
+// The UTF-8 of each two-byte code, in the order of kCp949Table: its bytes
+// from the lowest, and their count in the top byte (0 where the two bytes
+// are not a code). Made on first use.
+const std::uint32_t* Cp949Utf8Table();
 
 // True when the byte starts a two-byte CP949 character.
 constexpr bool IsCp949LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }

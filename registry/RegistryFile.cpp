@@ -44,6 +44,9 @@ constexpr std::string_view kLinkNameField = "링크 이름";
 // Body offsets inside a record, after the 4-byte length prefix.
 constexpr std::size_t kPathSizeAt = 9;
 constexpr std::size_t kPathAt = 13;
+// So much of a record is looked at in one go: its path and title are there
+// in every entry this program writes.
+constexpr std::size_t kHeadBytes = 4 + kMaxRecordBody;
 
 constexpr std::string_view kBackupFailed = "백업화일을 만들 수 없습니다"; // the backup could not be made
 // The window's refusals of a duplicate entry.
@@ -89,6 +92,16 @@ std::string_view TextUpToZero(std::span<const std::uint8_t> bytes)
     return std::string_view(first, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - first) : bytes.size());
 }
 
+// True when bytes, read up to their first zero byte as the list shows them,
+// are text. Cheaper than cutting at the zero first: most entries differ at once.
+bool ShowsAs(std::span<const std::uint8_t> bytes, std::string_view text)
+{
+    const std::size_t n = text.size();
+    if (bytes.size() < n || (bytes.size() > n && bytes[n] != 0)) return false;
+    // Paths share their beginning and differ in the number at their end.
+    return n == 0 || (bytes[n - 1] == static_cast<std::uint8_t>(text[n - 1]) && std::memcmp(bytes.data(), text.data(), n) == 0);
+}
+
 // ---- walking the records ---------------------------------------------------
 
 struct RecordView {
@@ -119,10 +132,10 @@ Result<Walked> Walk(RecordSource& src, Visit&& visit)
         w.damage = Damaged(0, "8바이트 머리부보다 짧습니다(" + Num(static_cast<std::int64_t>(src.Size())) + "바이트)");
         return w;
     }
-    const auto header = src.Peek(kHeaderSize);
-    if (!header) return header.error();
-    w.entryCount = LoadI32le(header->data());
-    w.recordsSize = LoadI32le(header->data() + 4);
+    const std::uint8_t* header = src.Peek(kHeaderSize);
+    if (!header) return src.Failure();
+    w.entryCount = LoadI32le(header);
+    w.recordsSize = LoadI32le(header + 4);
     if (w.entryCount < 0) {
         w.damage = Damaged(0, "항목 수가 음수입니다(" + Num(w.entryCount) + ")");
         return w;
@@ -131,7 +144,7 @@ Result<Walked> Walk(RecordSource& src, Visit&& visit)
         w.damage = Damaged(4, "레코드 크기가 음수입니다(" + Num(w.recordsSize) + ")");
         return w;
     }
-    if (auto s = src.Advance(kHeaderSize); !s) return s.error();
+    if (!src.Advance(kHeaderSize)) return src.Failure();
 
     for (int i = 0; i < w.entryCount; ++i) {
         const std::uint64_t pos = src.Offset();
@@ -140,26 +153,28 @@ Result<Walked> Walk(RecordSource& src, Visit&& visit)
             w.damage = Damaged(pos, "항목 수는 " + Num(w.entryCount) + "개인데 " + Num(i) + "개 뒤에서 화일이 끝납니다");
             return w;
         }
-        const auto prefix = src.Peek(4);
-        if (!prefix) return prefix.error();
-        const std::int32_t length = LoadI32le(prefix->data());
+        // The head of the record at once: the texts of every entry this
+        // program writes lie in it.
+        const std::uint64_t available = left;
+        std::size_t held = static_cast<std::size_t>(std::min<std::uint64_t>(left, kHeadBytes));
+        const std::uint8_t* rec = src.Peek(held);
+        if (!rec) return src.Failure();
+        const std::int32_t length = LoadI32le(rec);
         if (length < 0) {
             w.damage = Damaged(pos, Ordinal(i) + "의 길이가 음수입니다(" + Num(length) + ")");
             return w;
         }
         const auto bodyLength = static_cast<std::uint64_t>(length);
-        if (bodyLength > left - 4) {
+        if (bodyLength > available - 4) {
             w.damage = Damaged(pos, Ordinal(i) + "이(가) 화일 끝을 넘습니다: 본문은 " + Num(length) + "바이트인데 " +
-                                        Num(static_cast<std::int64_t>(left - 4)) + "바이트만 남았습니다");
+                                        Num(static_cast<std::int64_t>(available - 4)) + "바이트만 남았습니다");
             return w;
         }
         if (bodyLength < kPathAt) {
             w.damage = Damaged(pos, Ordinal(i) + "의 본문(" + Num(length) + "바이트)이 경로 크기에 닿지 않습니다");
             return w;
         }
-        const auto head = src.Peek(4 + kPathAt);
-        if (!head) return head.error();
-        const std::int32_t pathSize = LoadI32le(head->data() + 4 + kPathSizeAt);
+        const std::int32_t pathSize = LoadI32le(rec + 4 + kPathSizeAt);
         if (pathSize < 0) {
             w.damage = Damaged(pos + 4 + kPathSizeAt, Ordinal(i) + "의 경로 크기가 음수입니다(" + Num(pathSize) + ")");
             return w;
@@ -174,19 +189,23 @@ Result<Walked> Walk(RecordSource& src, Visit&& visit)
             w.damage = Damaged(pos + 4 + titleAt, Ordinal(i) + "의 곡명 길이 바이트가 본문 밖에 있습니다");
             return w;
         }
-        const auto withLength = src.Peek(4 + titleAt + 1);
-        if (!withLength) return withLength.error();
-        const std::size_t titleLength = (*withLength)[4 + titleAt];
+        if (4 + titleAt + 1 > held) {
+            held = 4 + titleAt + 1;
+            if (!(rec = src.Peek(held))) return src.Failure();
+        }
+        const std::size_t titleLength = rec[4 + titleAt];
         if (titleLength > bodyLength - titleAt - 1) {
             w.damage = Damaged(pos + 4 + titleAt,
                                Ordinal(i) + "의 곡명(" + Num(static_cast<std::int64_t>(titleLength)) + "바이트)이 본문을 넘습니다");
             return w;
         }
-        const auto texts = src.Peek(4 + titleAt + 1 + titleLength);
-        if (!texts) return texts.error();
-        visit(RecordView{i, pos, 4 + bodyLength, texts->subspan(4 + kPathAt, static_cast<std::size_t>(pathSize)),
-                         texts->subspan(4 + titleAt + 1, titleLength)});
-        if (auto s = src.Advance(4 + bodyLength); !s) return s.error();
+        if (4 + titleAt + 1 + titleLength > held) {
+            held = 4 + titleAt + 1 + titleLength;
+            if (!(rec = src.Peek(held))) return src.Failure();
+        }
+        visit(RecordView{i, pos, 4 + bodyLength, std::span(rec + 4 + kPathAt, static_cast<std::size_t>(pathSize)),
+                         std::span(rec + 4 + titleAt + 1, titleLength)});
+        if (!src.Advance(4 + bodyLength)) return src.Failure();
     }
     const std::uint64_t walkedSize = src.Offset() - kHeaderSize;
     if (walkedSize != static_cast<std::uint64_t>(w.recordsSize)) {
@@ -268,16 +287,31 @@ public:
     // first of name, name_2, name_3, ... that is free.
     Result<fs::path> Place(const fs::path& registry, const LocalTime& t)
     {
-        const fs::path base = BackupName(registry, t);
-        auto placed = m_pending.PlaceFirstFree(
-            [&base](int n) {
-                fs::path name = base;
-                if (n > 1) name += Suffix({n});
-                return name;
-            },
-            kMaxBackupNames);
+        auto placed = m_pending.PlaceFirstFree(BackupNames(registry, t), kMaxBackupNames);
         if (!placed) return Unchanged(BackupError(placed.error()));
         return placed;
+    }
+
+    // Copies all of an open file, for when the pass over it could not.
+    Status CopyFrom(os::File& file, std::uint64_t size)
+    {
+        Bytes piece(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(size, 1), g_piece)));
+        for (std::uint64_t at = 0; at < size;) {
+            const auto part = std::span(piece).first(static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), size - at)));
+            if (auto s = file.ReadAt(at, part); !s) return s;
+            if (auto s = Take(part); !s) return Unchanged(BackupError(s.error()));
+            at += part.size();
+        }
+        return Ok{};
+    }
+
+    static std::function<fs::path(int)> BackupNames(const fs::path& registry, const LocalTime& t)
+    {
+        return [base = BackupName(registry, t)](int n) {
+            fs::path name = base;
+            if (n > 1) name += Suffix({n});
+            return name;
+        };
     }
 
 private:
@@ -351,6 +385,35 @@ Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, Pen
         length -= n;
     }
     return Ok{};
+}
+
+// The backup of a registry that is about to be replaced by a rename: the old
+// file itself under the backup name. Nothing writes to that file again, so
+// the second name keeps the bytes before the change, whole, without a copy.
+// Where the file system has no hard links, a copy is written instead.
+Result<fs::path> BackupByLink(os::File& reg, const os::FileInfo& info, const fs::path& target, const fs::path& file,
+                              const LocalTime& t)
+{
+    const auto names = BackupCopy::BackupNames(file, t);
+    for (int n = 1; n <= kMaxBackupNames; ++n) {
+        const fs::path name = names(n);
+        auto linked = os::LinkNoReplace(target, name);
+        if (linked) {
+            if (auto s = os::SyncFolder(FolderOf(name)); !s) {
+                (void)os::RemoveFile(name);
+                return Unchanged(BackupError(s.error()));
+            }
+            return name;
+        }
+        if (linked.error().code == ErrorCode::Exists) continue;
+        if (linked.error().code != ErrorCode::Unsupported) return Unchanged(BackupError(linked.error()));
+        auto copy = BackupCopy::Create(file, info.mode);
+        if (!copy) return copy.error();
+        if (auto s = copy->CopyFrom(reg, info.size); !s) return s.error();
+        return copy->Place(file, t);
+    }
+    return Unchanged(BackupError(Error{ErrorCode::Exists, Quoted(names(1)) + " 부터 " + Num(kMaxBackupNames) +
+                                                              "개의 이름이 모두 쓰이고 있습니다.", -1, names(1)}));
 }
 
 struct Doomed {
@@ -581,8 +644,8 @@ Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::op
     bool pathTaken = false;
     bool titleTaken = false;
     auto walked = Walk(source, [&](const RecordView& r) {
-        pathTaken = pathTaken || TextUpToZero(r.path) == path;
-        titleTaken = titleTaken || TextUpToZero(r.title) == f.title;
+        pathTaken = pathTaken || ShowsAs(r.path, path);
+        titleTaken = titleTaken || ShowsAs(r.title, f.title);
     });
     if (!walked) return copy ? copy->Failure(walked.error()) : walked.error();
     if (walked->damage) return WithFile(*walked->damage, file);
@@ -622,15 +685,20 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
         if (!pending) return Unchanged(pending.error());
         if (pending->File().TakeOwnershipOf(info)) replacement = std::move(*pending);
     }
-    auto copy = BackupCopy::Create(file, info.mode);
-    if (!copy) return copy.error();
+    // Changed in place, the file's old bytes are overwritten: its backup must
+    // be a copy, made in the same pass.
+    std::optional<BackupCopy> copy;
+    if (!replacement) {
+        auto created = BackupCopy::Create(file, info.mode);
+        if (!created) return created.error();
+        copy = std::move(*created);
+    }
 
     std::optional<Doomed> doomed;
     std::optional<Error> replacementFailure;
     RecordSource source(reg, info.size, g_piece);
     source.SetTap([&](std::uint64_t offset, std::span<const std::uint8_t> bytes) -> Status {
-        if (auto s = copy->Take(bytes); !s) return s;
-        if (!replacement) return Ok{};
+        if (copy) return copy->Take(bytes);
         // Everything but the doomed record goes into the new content. The
         // walk has met the record before any of its bytes come here.
         const std::uint64_t end = offset + bytes.size();
@@ -648,7 +716,10 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
     auto walked = Walk(source, [&](const RecordView& r) {
         if (r.index == index) doomed = Doomed{r.offset, r.size, std::string(TextUpToZero(r.title)), std::string(TextUpToZero(r.path))};
     });
-    const auto failed = [&](const Error& e) { return replacementFailure ? Unchanged(*replacementFailure) : copy->Failure(e); };
+    const auto failed = [&](const Error& e) {
+        if (replacementFailure) return Unchanged(*replacementFailure);
+        return copy ? copy->Failure(e) : e;
+    };
     if (!walked) return failed(walked.error());
     if (walked->damage) return WithFile(*walked->damage, file);
     if (!doomed) return WithFile(NoSuchEntry(index, walked->entryCount), file);
@@ -660,7 +731,7 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
     ChangeOutcome outcome;
     outcome.index = index;
     outcome.entry = ShownEntry{doomed->title, doomed->path};
-    auto placed = copy->Place(file, backupAt);
+    auto placed = copy ? copy->Place(file, backupAt) : BackupByLink(reg, info, opened->target, file, backupAt);
     if (!placed) return placed.error();
     outcome.backup = *placed;
 

@@ -154,8 +154,18 @@ Status File::Truncate(std::uint64_t size)
 Status File::Sync()
 {
     if (FaultInjected(FaultPoint::Sync, m_path)) return Fail(ErrorCode::WriteFailed, m_path, "디스크에 쓸", kInjectedError);
-    if (::fsync(Fd(m_handle)) != 0) return Fail(ErrorCode::WriteFailed, m_path, "디스크에 쓸", errno);
+    if (::fdatasync(Fd(m_handle)) != 0) return Fail(ErrorCode::WriteFailed, m_path, "디스크에 쓸", errno);
     return Ok{};
+}
+
+void File::StartWriteBack(std::uint64_t offset, std::uint64_t length)
+{
+#if defined(SYNC_FILE_RANGE_WRITE)
+    (void)::sync_file_range(Fd(m_handle), static_cast<off_t>(offset), static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)length;
+#endif
 }
 
 Status File::TakeOwnershipOf(const FileInfo& info)
@@ -234,6 +244,17 @@ Status RenameNoReplace(const fs::path& from, const fs::path& to)
     if (::lstat(to.c_str(), &st) == 0) return taken();
     if (::rename(from.c_str(), to.c_str()) != 0) return Fail(ErrorCode::WriteFailed, to, "만들", errno);
     return Ok{};
+}
+
+Status LinkNoReplace(const fs::path& existing, const fs::path& link)
+{
+    if (FaultInjected(FaultPoint::Rename, link)) return Fail(ErrorCode::WriteFailed, link, "만들", kInjectedError);
+    if (::link(existing.c_str(), link.c_str()) == 0) return Ok{};
+    const int err = errno;
+    if (err == EEXIST) return Fail(ErrorCode::Exists, link, "만들", err);
+    if (err == EPERM || err == EOPNOTSUPP || err == EXDEV || err == EMLINK || err == ENOSYS)
+        return Fail(ErrorCode::Unsupported, link, "만들", err);
+    return Fail(ErrorCode::WriteFailed, link, "만들", err);
 }
 
 Status RemoveFile(const fs::path& path)

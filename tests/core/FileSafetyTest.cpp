@@ -169,6 +169,40 @@ TEST_F(KeptAsTheUsers, AFileWithSeveralNamesIsChangedForAllOfThem)
     EXPECT_EQ(FileBytes(reg), Cat({Header(1, static_cast<std::int32_t>(kB.size())), kB, Slice(kB, kB.size() - kA.size(), kB.size())}));
 }
 
+// A deletion's backup is the replaced file itself under a second name: later
+// changes of the registry must never reach it.
+TEST_F(KeptAsTheUsers, ADeletionsBackupKeepsItsBytesThroughLaterChanges)
+{
+    const Bytes before = Registry({kA, kB});
+    WriteBytes(reg, before);
+    const auto deleted = Delete(reg, 0, kNoon);
+    ASSERT_TRUE(deleted.ok()) << deleted.error().message;
+    ASSERT_TRUE(Append(reg, WorkedFields(), std::nullopt).ok());
+    ASSERT_TRUE(Delete(reg, 0, LocalTime{2005, 8, 9, 12, 0, 6}).ok());
+    EXPECT_EQ(FileBytes(*deleted->backup), before);
+    EXPECT_EQ(fs::hard_link_count(reg), 1u);
+}
+
+TEST_F(KeptAsTheUsers, ABackupOnAnotherVolumeIsACopy)
+{
+    std::error_code ec;
+    if (!fs::is_directory("/dev/shm", ec) || os::Stat("/dev/shm")->id.device == os::Stat(dir)->id.device)
+        GTEST_SKIP() << "needs a second file system";
+    const fs::path elsewhere = fs::path("/dev/shm") / ("mrv-volume-" + std::to_string(::getpid()));
+    fs::create_directories(elsewhere);
+    const Bytes before = Registry({kA, kB});
+    WriteBytes(elsewhere / "modreg.dat", before);
+    fs::create_symlink(elsewhere / "modreg.dat", reg);
+    const auto deleted = Delete(reg, 1, kNoon);
+    EXPECT_TRUE(deleted.ok()) << deleted.error().message;
+    if (deleted) {
+        EXPECT_EQ(deleted->backup->parent_path(), dir);
+        EXPECT_EQ(FileBytes(*deleted->backup), before);
+    }
+    EXPECT_EQ(Titles(reg), std::vector<std::string>{"a"});
+    fs::remove_all(elsewhere);
+}
+
 TEST_F(KeptAsTheUsers, OwnerGroupAndPermissionsStay)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
@@ -280,8 +314,10 @@ protected:
 TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
 {
     const Bytes longTitle = MiniRecord("ZQT/LONG\0"s, std::string(200, 'L'), 40);
+    // A path longer than any piece and than the room kept in front of one.
+    const Bytes longPath = MiniRecord(std::string(6000, 'P') + '\0', "p", 7);
     const std::vector<Bytes> files = {
-        Registry({kA, longTitle, kB, kWorkedRecord}, Bytes(77, 0x33)),
+        Registry({kA, longTitle, kB, longPath, kWorkedRecord}, Bytes(77, 0x33)),
         Registry({}),
         Cat({Header(3, 500), kA, kB}),   // damaged: promises more than it holds
     };
@@ -314,7 +350,7 @@ TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Bytes, SmallPieces, ::testing::Values(1, 2, 5, 13, 64));
+INSTANTIATE_TEST_SUITE_P(Bytes, SmallPieces, ::testing::Values(1, 2, 5, 13, 64, 4099, 100000));
 
 } // namespace
 } // namespace mrv::registry::test
