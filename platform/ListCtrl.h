@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // A solid brush: only its colour matters here.
 struct CBrush {
@@ -42,12 +43,27 @@ struct DrawItemStruct {
     CRect rcItem;             // the row across all columns, client pixels
 };
 
+// The rows of a list in owner-data mode: the list holds only their count and
+// asks for a text when it shows one, as the platform's owner-data list views
+// do. Texts are CP949 and stay valid until the rows are set again.
+class ListRowSource {
+public:
+    virtual ~ListRowSource() = default;
+    virtual std::string_view ItemText(int item, int subItem) const = 0;
+};
+
 class CListCtrl : public CWnd {
 public:
     int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT, int width = -1);
     int GetColumnWidth(int column) const;
     // The user drags a column's border (or the program sets the width), in pixels.
     bool SetColumnWidth(int column, int width);
+
+    // Owner-data mode: the list shows count rows whose texts come from source
+    // (not owned), so that setting a hundred thousand rows costs no more than
+    // setting ten. Rows cannot be inserted, changed or deleted one by one in
+    // this mode. A null source returns to an empty list of ordinary rows.
+    void SetVirtualRows(const ListRowSource* source, int count);
 
     int GetItemCount() const;
     int InsertItem(int item, const std::string& text);   // returns the new row's index, -1 on failure

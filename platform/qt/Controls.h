@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <QCheckBox>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QAbstractTableModel>
+#include <QTreeView>
 #include <QValidator>
 
 #include <memory>
@@ -87,11 +88,40 @@ protected:
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
+// The rows and columns of a report list: texts held as CP949, as the program
+// set them, or asked of a ListRowSource (owner-data mode).
+class ListModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    int InsertColumn(int column, const std::string& heading);
+    int InsertRow(int row, const std::string& text);
+    bool SetText(int row, int column, const std::string& text);
+    std::string Text(int row, int column) const;
+    bool RemoveRow(int row);
+    void Clear();
+    void SetVirtual(const ListRowSource* source, int count);
+    bool IsVirtual() const { return m_source != nullptr; }
+
+private:
+    std::vector<std::string> m_headings;
+    std::vector<std::vector<std::string>> m_rows;   // ordinary rows, one text per column
+    const ListRowSource* m_source = nullptr;        // owner-data mode
+    int m_virtualRows = 0;
+};
+
 // Report-style list view. Owner-drawn rows are painted by the list object's
 // WM_DRAWITEM handler; clicks select the row first, then notify the dialog.
-class ListView : public QTreeWidget {
+class ListView : public QTreeView {
 public:
     ListView(std::shared_ptr<DialogWindow> window, int id, std::uint32_t style, QWidget* parent);
+    ListModel& Model() { return m_model; }
+    const ListModel& Model() const { return m_model; }
     // Where the viewport's origin lies in the list's client area (inside the
     // border, header included): rows start below the header.
     QPoint ViewportOffset() const;
@@ -108,6 +138,7 @@ protected:
 private:
     void Notify(int code);
 
+    ListModel m_model;
     std::shared_ptr<DialogWindow> m_window;
     int m_id;
     bool m_ownerDraw;

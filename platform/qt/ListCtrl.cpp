@@ -1,4 +1,4 @@
-// The report list: CListCtrl over a QTreeWidget, owner-drawn rows painted
+// The report list: CListCtrl over a QTreeView and a model of its own, owner-drawn rows painted
 // through a CDC over the view's QPainter, and the system colours.
 #include "platform/ListCtrl.h"
 
@@ -105,12 +105,107 @@ ListView* ListOf(HWND handle) { return handle ? dynamic_cast<ListView*>(handle->
 
 } // namespace
 
+// ---- The model ------------------------------------------------------------------------------
+
+int ListModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid()) return 0;
+    return m_source ? m_virtualRows : static_cast<int>(m_rows.size());
+}
+
+int ListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_headings.size());
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    return ToQString(Text(index.row(), index.column()));
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(m_headings.size())) return {};
+    if (role == Qt::DisplayRole) return ToQString(m_headings[static_cast<std::size_t>(section)]);
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+int ListModel::InsertColumn(int column, const std::string& heading)
+{
+    const int at = std::min(column, static_cast<int>(m_headings.size()));
+    beginInsertColumns(QModelIndex(), at, at);
+    m_headings.insert(m_headings.begin() + at, heading);
+    for (auto& row : m_rows) row.insert(row.begin() + std::min<std::ptrdiff_t>(at, static_cast<std::ptrdiff_t>(row.size())), std::string());
+    endInsertColumns();
+    return at;
+}
+
+int ListModel::InsertRow(int row, const std::string& text)
+{
+    if (m_source) return -1;
+    const int at = std::min(row, static_cast<int>(m_rows.size()));
+    beginInsertRows(QModelIndex(), at, at);
+    std::vector<std::string> texts(std::max<std::size_t>(m_headings.size(), 1));
+    texts[0] = text;
+    m_rows.insert(m_rows.begin() + at, std::move(texts));
+    endInsertRows();
+    return at;
+}
+
+bool ListModel::SetText(int row, int column, const std::string& text)
+{
+    if (m_source || row < 0 || row >= static_cast<int>(m_rows.size())) return false;
+    if (column < 0 || column >= std::max(1, static_cast<int>(m_headings.size()))) return false;
+    auto& texts = m_rows[static_cast<std::size_t>(row)];
+    if (static_cast<std::size_t>(column) >= texts.size()) texts.resize(static_cast<std::size_t>(column) + 1);
+    texts[static_cast<std::size_t>(column)] = text;
+    emit dataChanged(index(row, column), index(row, column));
+    return true;
+}
+
+std::string ListModel::Text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount() || column < 0) return {};
+    if (m_source) return std::string(m_source->ItemText(row, column));
+    const auto& texts = m_rows[static_cast<std::size_t>(row)];
+    return static_cast<std::size_t>(column) < texts.size() ? texts[static_cast<std::size_t>(column)] : std::string();
+}
+
+bool ListModel::RemoveRow(int row)
+{
+    if (m_source || row < 0 || row >= static_cast<int>(m_rows.size())) return false;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+    return true;
+}
+
+void ListModel::Clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_source = nullptr;
+    m_virtualRows = 0;
+    endResetModel();
+}
+
+void ListModel::SetVirtual(const ListRowSource* source, int count)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_source = source;
+    m_virtualRows = source ? std::max(count, 0) : 0;
+    endResetModel();
+}
+
 // ---- The view -------------------------------------------------------------------------------
 
 ListView::ListView(std::shared_ptr<DialogWindow> window, int id, std::uint32_t style, QWidget* parent)
-    : QTreeWidget(parent), m_window(std::move(window)), m_id(id), m_ownerDraw((style & CS_OWNERDRAW) != 0)
+    : QTreeView(parent), m_window(std::move(window)), m_id(id), m_ownerDraw((style & CS_OWNERDRAW) != 0)
 {
-    setColumnCount(0);
+    setModel(&m_model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
@@ -141,14 +236,14 @@ QRect ListView::RowRect(int row) const
 QRect ListView::CellRect(int row, int column) const
 {
     const QRect band = RowRect(row);
-    if (band.isNull() || column < 0 || column >= columnCount()) return {};
+    if (band.isNull() || column < 0 || column >= m_model.columnCount()) return {};
     return QRect(header()->sectionViewportPosition(column), band.top(), header()->sectionSize(column), band.height());
 }
 
 void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     if (!m_ownerDraw) {
-        QTreeWidget::drawRow(painter, option, index);
+        QTreeView::drawRow(painter, option, index);
         return;
     }
     if (!m_window->dialog) return;
@@ -176,13 +271,13 @@ void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, co
 void ListView::mousePressEvent(QMouseEvent* event)
 {
     m_afterDoubleClick = false;
-    QTreeWidget::mousePressEvent(event);
+    QTreeView::mousePressEvent(event);
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event)
 {
     // The view has selected the row by now; the dialog hears of the click after.
-    QTreeWidget::mouseReleaseEvent(event);
+    QTreeView::mouseReleaseEvent(event);
     if (std::exchange(m_afterDoubleClick, false)) return;  // the second click of a double click
     if (event->button() == Qt::LeftButton) Notify(NM_CLICK);
     if (event->button() == Qt::RightButton) Notify(NM_RCLICK);
@@ -190,7 +285,7 @@ void ListView::mouseReleaseEvent(QMouseEvent* event)
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QTreeWidget::mouseDoubleClickEvent(event);
+    QTreeView::mouseDoubleClickEvent(event);
     m_afterDoubleClick = true;
     if (event->button() == Qt::LeftButton) Notify(NM_DBLCLK);
 }
@@ -216,19 +311,8 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int /*format
 {
     auto* view = ListOf(m_hWnd);
     if (!view || column < 0) return -1;
-    const int count = view->columnCount();
-    const int at = std::min(column, count);
-    // Shift the texts of the columns at and after the new one.
-    view->setColumnCount(count + 1);
-    QTreeWidgetItem* header = view->headerItem();
-    for (int c = count; c > at; --c) header->setText(c, header->text(c - 1));
-    header->setText(at, ToQString(heading));
-    for (int row = 0; row < view->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = view->topLevelItem(row);
-        for (int c = count; c > at; --c) item->setText(c, item->text(c - 1));
-        item->setText(at, QString());
-    }
-    const int pixels = width >= 0 ? width : view->fontMetrics().horizontalAdvance(header->text(at)) + 12;
+    const int at = view->Model().InsertColumn(column, heading);
+    const int pixels = width >= 0 ? width : view->fontMetrics().horizontalAdvance(ToQString(heading)) + 12;
     view->header()->resizeSection(at, pixels);
     return at;
 }
@@ -236,72 +320,66 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int /*format
 int CListCtrl::GetColumnWidth(int column) const
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || column < 0 || column >= view->columnCount()) return 0;
+    if (!view || column < 0 || column >= view->Model().columnCount()) return 0;
     return view->header()->sectionSize(column);
 }
 
 bool CListCtrl::SetColumnWidth(int column, int width)
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || column < 0 || column >= view->columnCount() || width < 0) return false;
+    if (!view || column < 0 || column >= view->Model().columnCount() || width < 0) return false;
     view->header()->resizeSection(column, width);
     return true;
+}
+
+void CListCtrl::SetVirtualRows(const ListRowSource* source, int count)
+{
+    if (auto* view = ListOf(m_hWnd)) view->Model().SetVirtual(source, count);
 }
 
 int CListCtrl::GetItemCount() const
 {
     auto* view = ListOf(m_hWnd);
-    return view ? view->topLevelItemCount() : 0;
+    return view ? view->Model().rowCount() : 0;
 }
 
 int CListCtrl::InsertItem(int item, const std::string& text)
 {
     auto* view = ListOf(m_hWnd);
     if (!view || item < 0) return -1;
-    const int at = std::min(item, view->topLevelItemCount());
-    auto* row = new QTreeWidgetItem();
-    row->setText(0, ToQString(text));
-    view->insertTopLevelItem(at, row);
-    return at;
+    return view->Model().InsertRow(item, text);
 }
 
 bool CListCtrl::SetItemText(int item, int subItem, const std::string& text)
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || subItem < 0 || subItem >= std::max(1, view->columnCount())) return false;
-    QTreeWidgetItem* row = view->topLevelItem(item);
-    if (!row) return false;
-    row->setText(subItem, ToQString(text));
-    return true;
+    return view && view->Model().SetText(item, subItem, text);
 }
 
 std::string CListCtrl::GetItemText(int item, int subItem) const
 {
     auto* view = ListOf(m_hWnd);
-    QTreeWidgetItem* row = view && item >= 0 ? view->topLevelItem(item) : nullptr;
-    return row && subItem >= 0 ? ToCp949(row->text(subItem)) : std::string();
+    return view ? view->Model().Text(item, subItem) : std::string();
 }
 
 bool CListCtrl::DeleteItem(int item)
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || item < 0 || item >= view->topLevelItemCount()) return false;
-    delete view->takeTopLevelItem(item);
-    return true;
+    return view && view->Model().RemoveRow(item);
 }
 
 bool CListCtrl::DeleteAllItems()
 {
     auto* view = ListOf(m_hWnd);
     if (!view) return false;
-    view->clear();
+    view->Model().Clear();
     return true;
 }
 
 unsigned CListCtrl::GetItemState(int item, unsigned mask) const
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || item < 0 || item >= view->topLevelItemCount()) return 0;
+    if (!view || item < 0 || item >= view->Model().rowCount()) return 0;
     unsigned state = 0;
     if (view->selectionModel()->isRowSelected(item, QModelIndex())) state |= LVIS_SELECTED;
     if (view->currentIndex().isValid() && view->currentIndex().row() == item) state |= LVIS_FOCUSED;
@@ -311,7 +389,7 @@ unsigned CListCtrl::GetItemState(int item, unsigned mask) const
 bool CListCtrl::SetItemState(int item, unsigned state, unsigned mask)
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || item < 0 || item >= view->topLevelItemCount()) return false;
+    if (!view || item < 0 || item >= view->Model().rowCount()) return false;
     const QModelIndex index = view->model()->index(item, 0);
     if (mask & LVIS_FOCUSED) {
         if (state & LVIS_FOCUSED)
@@ -331,7 +409,7 @@ bool CListCtrl::SetItemState(int item, unsigned state, unsigned mask)
 bool CListCtrl::GetSubItemRect(int item, int subItem, int area, CRect& rect) const
 {
     auto* view = ListOf(m_hWnd);
-    if (!view || item < 0 || item >= view->topLevelItemCount()) return false;
+    if (!view || item < 0 || item >= view->Model().rowCount()) return false;
     // Column 0's bounds are the whole row, as the platform reports them.
     const QRect cell = subItem == 0 && area == LVIR_BOUNDS ? view->RowRect(item) : view->CellRect(item, subItem);
     if (cell.isNull()) return false;

@@ -18,7 +18,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWindow>
 
 namespace mrv::platform::testing {
@@ -103,13 +103,13 @@ void TypeInto(QLineEdit* edit, const QString& text)
 
 DialogWindow* WindowOfDialog(const CDialog& dialog) { return qt::WindowOf(dialog.GetSafeHwnd()); }
 
-QPoint ListRowPoint(QTreeWidget* view, int row, QWidget*& target)
+QPoint ListRowPoint(QTreeView* view, int row, QWidget*& target)
 {
-    QTreeWidgetItem* item = view->topLevelItem(row);
+    const QModelIndex item = view->model()->index(row, 0);
     target = view->viewport();
-    if (!item) return {};
-    view->scrollToItem(item);
-    const QRect rect = view->visualItemRect(item);
+    if (!item.isValid()) return {};
+    view->scrollTo(item);
+    const QRect rect = view->visualRect(item);
     return {rect.left() + std::min(5, std::max(0, rect.width() - 1)), rect.center().y()};
 }
 
@@ -215,7 +215,7 @@ void MouseDoubleClick(CDialog& dialog, CPoint client)
 
 void ClickListRow(CListCtrl& list, int row)
 {
-    auto* view = qobject_cast<QTreeWidget*>(Widget(list));
+    auto* view = qobject_cast<QTreeView*>(Widget(list));
     if (!view) return;
     QWidget* target = nullptr;
     const QPoint at = ListRowPoint(view, row, target);
@@ -224,7 +224,7 @@ void ClickListRow(CListCtrl& list, int row)
 
 void DoubleClickListRow(CListCtrl& list, int row)
 {
-    auto* view = qobject_cast<QTreeWidget*>(Widget(list));
+    auto* view = qobject_cast<QTreeView*>(Widget(list));
     if (!view) return;
     QWidget* target = nullptr;
     const QPoint at = ListRowPoint(view, row, target);
@@ -233,7 +233,7 @@ void DoubleClickListRow(CListCtrl& list, int row)
 
 void RightClickListRow(CListCtrl& list, int row)
 {
-    auto* view = qobject_cast<QTreeWidget*>(Widget(list));
+    auto* view = qobject_cast<QTreeView*>(Widget(list));
     if (!view) return;
     QWidget* target = nullptr;
     const QPoint at = ListRowPoint(view, row, target);
@@ -273,7 +273,7 @@ namespace {
 // The part of a control that is its client area: a list's frame is not.
 QRect ClientArea(QWidget* widget)
 {
-    if (auto* view = qobject_cast<QTreeWidget*>(widget)) return view->contentsRect();
+    if (auto* view = qobject_cast<QTreeView*>(widget)) return view->contentsRect();
     return widget->rect();
 }
 

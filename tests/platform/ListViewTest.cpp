@@ -226,3 +226,48 @@ TEST_F(ListViewTest, TheFocusedRowIsDrawnWithTheFocusBit)
     EXPECT_EQ(list.Last(1)->state, static_cast<unsigned>(ODS_SELECTED | ODS_FOCUS));
     EXPECT_EQ(list.Last(0)->state, 0u);
 }
+
+namespace {
+
+// A hundred thousand rows made up on request, counting the requests.
+class NumberedRows : public ListRowSource {
+public:
+    std::string_view ItemText(int item, int subItem) const override
+    {
+        ++asked;
+        m_text = (subItem == 0 ? "song " : "ZQT/MORVANTA/MRV_Dat") + std::to_string(item);
+        return m_text;
+    }
+    mutable int asked = 0;
+
+private:
+    mutable std::string m_text;
+};
+
+} // namespace
+
+TEST_F(ListViewTest, OwnerDataRowsAreAskedForOnlyWhenShown)
+{
+    PaintedList& list = m_dlg.m_single;
+    NumberedRows rows;
+    list.SetVirtualRows(&rows, 100000);
+    ProcessEvents();
+    EXPECT_EQ(list.GetItemCount(), 100000);
+    EXPECT_LT(rows.asked, 200) << "only the rows on the screen are drawn";
+    ASSERT_NE(list.Last(0), nullptr);
+    EXPECT_EQ(list.GetItemText(99999, 1), "ZQT/MORVANTA/MRV_Dat99999");
+    EXPECT_EQ(list.GetItemText(100000, 0), "");
+    // Rows are not changed one by one in this mode.
+    EXPECT_EQ(list.InsertItem(0, "x"), -1);
+    EXPECT_FALSE(list.SetItemText(0, 0, "x"));
+    EXPECT_FALSE(list.DeleteItem(0));
+
+    ClickListRow(list, 70000);
+    EXPECT_EQ(m_dlg.log, Log{"click 70000"});
+    ProcessEvents();
+    ASSERT_NE(list.Last(70000), nullptr) << "the row is scrolled into view and drawn";
+
+    list.SetVirtualRows(nullptr, 0);
+    EXPECT_EQ(list.GetItemCount(), 0);
+    EXPECT_EQ(list.InsertItem(0, "again"), 0);
+}
