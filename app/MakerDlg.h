@@ -11,6 +11,14 @@
 #include <filesystem>
 #include <string>
 
+// The rows of the registry list: each listed entry's title in column 0 and its
+// path in column 1, shown in owner-data mode.
+class ListedEntries : public ListRowSource {
+public:
+    mrv::registry::Listing listing;
+    std::string_view ItemText(int item, int subItem) const override;
+};
+
 class CMakerDlg : public CDialog {
 public:
     explicit CMakerDlg(CWnd* pParent = nullptr);
@@ -45,7 +53,7 @@ public:
     int m_nLinkKind = -1;                    // radios 1042/1043
     int m_hIcon;                             // the application icon's resource
     // The entries list 1020 shows, as last read from the registry file.
-    mrv::registry::Listing m_listing;
+    ListedEntries m_listed;
 
     // ---- Start-up and the two small commands ----
     bool OnInitDialog() override;

@@ -7,16 +7,14 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace mrv::cli {
 namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
-
-// Sixteen bytes compared at once: the compiler's vectors, SIMD where the
-// processor has it.
-using Bytes16 = unsigned char __attribute__((vector_size(16)));
-using SignedBytes16 = signed char __attribute__((vector_size(16)));
 
 // What each byte of a CP949 text needs: copied as it is, escaped, or read
 // together with the next byte as a two-byte code.
@@ -34,18 +32,40 @@ constexpr std::array<unsigned char, 256> Kinds(bool json)
 constexpr std::array<unsigned char, 256> kTsvKinds = Kinds(false);
 constexpr std::array<unsigned char, 256> kJsonKinds = Kinds(true);
 
-// True when the sixteen bytes at `at` need no escape and are ASCII.
-bool Plain16(const unsigned char* at, unsigned char quote)
+// Which of sixteen bytes need more than a copy: control characters (the zero
+// that ends a text among them), DEL, bytes of CP949 codes, the backslash and
+// the quote. A bit per byte, from the first.
+unsigned Specials16(const unsigned char* at, unsigned char quote)
 {
-    Bytes16 v;
-    std::memcpy(&v, at, 16);
-    SignedBytes16 sv;
-    std::memcpy(&sv, at, 16);
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     // As signed bytes, everything from 0x80 up is below 0x20 too.
-    const auto special = (sv < 0x20) | (v == 0x7F) | (v == '\\') | (v == quote);
-    std::uint64_t halves[2];
-    std::memcpy(halves, &special, 16);
-    return (halves[0] | halves[1]) == 0;
+    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F))),
+                                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')),
+                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(quote)))));
+    return static_cast<unsigned>(_mm_movemask_epi8(special));
+#else
+    unsigned mask = 0;
+    for (int i = 0; i < 16; ++i) {
+        const unsigned char b = at[i];
+        if (b < 0x20 || b >= 0x7F || b == '\\' || b == quote) mask |= 1u << i;
+    }
+    return mask;
+#endif
+}
+
+// Copies n bytes, n at most 16, without a call: two overlapping words.
+void CopyShort(char* to, const unsigned char* from, std::size_t n)
+{
+    if (n >= 8) {
+        std::memcpy(to, from, 8);
+        std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(to, from, 4);
+        std::memcpy(to + n - 4, from + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) to[i] = static_cast<char>(from[i]);
+    }
 }
 
 // Tab, newline and the other control characters as \t, \n, \xNN (JSON:
@@ -62,85 +82,97 @@ char* AppendEscape(char* to, unsigned char c, bool json)
     return to;
 }
 
-// A CP949 text as escaped UTF-8; bytes that are not CP949 show as U+FFFD.
-// Works on locals only: a store through a char pointer could otherwise reach
-// any member, and the compiler would have to read them again after each.
-char* AppendField(char* to, std::string_view cp949, bool json)
+// A CP949 text up to its first zero byte, as escaped UTF-8; bytes that are
+// not CP949 show as U+FFFD. Plain ASCII goes sixteen bytes at a time (paths,
+// and the digits of titles, are nothing else), two-byte codes through the
+// table of ready UTF-8. Works on locals only: a store through a char pointer
+// could otherwise reach any member, which the compiler would then read again.
+char* AppendField(char* to, std::span<const std::uint8_t> cp949, bool json, const std::uint32_t* utf8)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(cp949.data());
-    const auto* end = p + cp949.size();
+    const unsigned char* p = cp949.data();
+    const unsigned char* const end = p + cp949.size();
     const unsigned char quote = json ? '"' : '\\';
-    // Sixteen plain bytes at a time (paths, and the digits of titles, are
-    // nothing else); the last sixteen of a longer text are looked at again
-    // rather than byte by byte.
-    if (cp949.size() >= 16) {
-        while (end - p >= 16 && Plain16(p, quote)) {
-            std::memcpy(to, p, 16);
-            to += 16;
-            p += 16;
-        }
-        if (p < end && end - p < 16 && Plain16(end - 16, quote)) {
-            std::memcpy(to, p, static_cast<std::size_t>(end - p));
-            return to + (end - p);
-        }
-    }
     const unsigned char* kinds = json ? kJsonKinds.data() : kTsvKinds.data();
-    const std::uint32_t* utf8 = text::Cp949Utf8Table();
     while (p < end) {
-        const unsigned char b = *p;
-        const unsigned char kind = kinds[b];
-        if (kind == kPlain) {
-            *to++ = static_cast<char>(b);
+        // A run of plain ASCII: sixteen bytes at a time where there are
+        // sixteen left; the last ones of a long text through the last sixteen.
+        std::size_t plain;
+        if (end - p >= 16) {
+            const unsigned mask = Specials16(p, quote);
+            plain = mask ? static_cast<std::size_t>(__builtin_ctz(mask)) : 16;
+            // All sixteen are copied (there is room behind), the plain ones count.
+            std::memcpy(to, p, 16);
+        } else {
+            if (cp949.size() >= 16) {
+                const std::size_t skip = static_cast<std::size_t>(p - (end - 16));
+                const unsigned mask = Specials16(end - 16, quote) >> skip;
+                plain = mask ? static_cast<std::size_t>(__builtin_ctz(mask)) : static_cast<std::size_t>(end - p);
+            } else {
+                plain = 0;
+                while (p + plain < end && kinds[p[plain]] == kPlain) ++plain;
+            }
+            CopyShort(to, p, plain);
+        }
+        to += plain;
+        p += plain;
+        if (p == end || *p == 0) break;
+        if (kinds[*p] == kPlain) continue;   // sixteen plain bytes, and more may follow
+        if (*p < 0x80) {
+            to = AppendEscape(to, *p, json);
             ++p;
             continue;
         }
-        if (kind == kEscaped) {
-            to = AppendEscape(to, b, json);
-            ++p;
-            continue;
+        // A run of two-byte codes. All four bytes of an entry of the table
+        // are stored; its top byte says how many count.
+        while (p + 1 < end && *p >= 0x80) {
+            const unsigned lead = p[0] - 0x81u;
+            const unsigned trail = p[1] - 0x41u;
+            const std::uint32_t packed = lead < 125 && trail < 190 ? utf8[lead * 190 + trail] : 0;
+            if (packed == 0) break;
+            const std::uint32_t bytes = packed & 0xFFFFFF;
+            std::memcpy(to, &bytes, 4);
+            to += packed >> 24;
+            p += 2;
         }
-        const unsigned lead = b - 0x81u;
-        const unsigned trail = p + 1 < end ? p[1] - 0x41u : 0xFFu;
-        const std::uint32_t packed = lead < 125 && trail < 190 ? utf8[lead * 190 + trail] : 0;
-        if (packed == 0) {
+        if (p < end && *p >= 0x80) {
+            // Not CP949: one replacement character for the pair, or for the
+            // byte alone where the text ends after it.
             to = std::copy_n("\xEF\xBF\xBD", 3, to);
-            p += (text::IsCp949LeadByte(b) && p + 1 < end) ? 2 : 1;
-            continue;
+            p += (text::IsCp949LeadByte(*p) && p + 1 < end && p[1] != 0) ? 2 : 1;
         }
-        // All four bytes are stored; the count in the top byte says how many are kept.
-        const std::uint32_t bytes = packed & 0xFFFFFF;
-        std::memcpy(to, &bytes, 4);
-        to += packed >> 24;
-        p += 2;
     }
     return to;
 }
 
 } // namespace
 
-ListOutput::ListOutput(std::ostream& out, bool json) : m_out(out), m_json(json), m_buffer(kBufferSize), m_to(m_buffer.data()) {}
-
-void ListOutput::Entry(std::size_t index, std::string_view titleCp949, std::string_view pathCp949)
+ListOutput::ListOutput(std::ostream& out, bool json)
+    : m_out(out), m_json(json), m_utf8(text::Cp949Utf8Table()), m_buffer(kBufferSize), m_to(m_buffer.data())
 {
+}
+
+void ListOutput::Entry(std::span<const std::uint8_t> titleCp949, std::span<const std::uint8_t> pathCp949)
+{
+    const bool first = m_index == 0;
     if (m_json && !m_any) Text("[");
     m_any = true;
     // A byte of CP949 becomes at most six bytes of escaped text; one more
     // byte of room for the last character's four-byte store.
     Reserve(64 + 6 * (titleCp949.size() + pathCp949.size()));
     if (m_json) {
-        Put(index ? ",\n  {\"index\": " : "\n  {\"index\": ");
-        Number(index);
+        Put(first ? "\n  {\"index\": " : ",\n  {\"index\": ");
+        Number();
         Put(", \"title\": \"");
-        m_to = AppendField(m_to, titleCp949, true);
+        m_to = AppendField(m_to, titleCp949, true, m_utf8);
         Put("\", \"path\": \"");
-        m_to = AppendField(m_to, pathCp949, true);
+        m_to = AppendField(m_to, pathCp949, true, m_utf8);
         Put("\"}");
     } else {
-        Number(index);
+        Number();
         *m_to++ = '\t';
-        m_to = AppendField(m_to, titleCp949, false);
+        m_to = AppendField(m_to, titleCp949, false, m_utf8);
         *m_to++ = '\t';
-        m_to = AppendField(m_to, pathCp949, false);
+        m_to = AppendField(m_to, pathCp949, false, m_utf8);
         *m_to++ = '\n';
     }
 }
@@ -179,12 +211,8 @@ void ListOutput::Put(std::string_view text)
     m_to += text.size();
 }
 
-void ListOutput::Number(std::size_t n)
+void ListOutput::Number()
 {
-    if (n != m_index) {
-        m_digits = std::to_string(n);
-        m_index = n;
-    }
     m_to = std::copy(m_digits.begin(), m_digits.end(), m_to);
     ++m_index;
     for (auto d = m_digits.rbegin();; ++d) {

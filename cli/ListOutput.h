@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,8 +18,9 @@ class ListOutput {
 public:
     ListOutput(std::ostream& out, bool json);
 
-    // Entries come with their indexes in order, from 0.
-    void Entry(std::size_t index, std::string_view titleCp949, std::string_view pathCp949);
+    // One entry, numbered from 0 in the order they come: its title and path
+    // as they lie in the file, each shown up to its first zero byte.
+    void Entry(std::span<const std::uint8_t> titleCp949, std::span<const std::uint8_t> pathCp949);
     // Ends the output: JSON closes its array, which is "[]" when the
     // registry could be read (complete) but held no entry, and nothing when
     // it could not be read at all.
@@ -28,14 +31,16 @@ private:
     void Flush();
     void Reserve(std::size_t n);
     void Put(std::string_view text);
-    void Number(std::size_t n);
+    // The next entry's index: kept as decimal digits and counted up in place.
+    void Number();
 
     std::ostream& m_out;
     bool m_json;
+    const std::uint32_t* m_utf8;   // the UTF-8 of each CP949 code
     std::vector<char> m_buffer;
     char* m_to;
     std::size_t m_index = 0;
-    std::string m_digits = "0";   // m_index in decimal, counted up in place
+    std::string m_digits = "0";   // m_index in decimal
     bool m_any = false;
 };
 

@@ -47,8 +47,7 @@ int RunList(const Args& args, Console& c)
 {
     const fs::path file = FileArg(args);
     ListOutput output(c.out, args.Has("--json"));
-    std::size_t index = 0;
-    auto summary = reg::VisitList(file, [&](const reg::Entry& e) { output.Entry(index++, e.title, e.path); });
+    auto summary = reg::VisitRawList(file, [&output](const reg::RawEntry& e) { output.Entry(e.title, e.path); });
     output.Finish(summary.ok());
     if (!summary) return Fail(c, "list", summary.error(), file);
     // The entries before the damage are shown all the same: they are what the handset lists too.

@@ -119,14 +119,11 @@ const std::uint32_t* Cp949Utf8Table()
     static const std::unique_ptr<std::uint32_t[]> table = [] {
         auto t = std::make_unique<std::uint32_t[]>(kTableSize);
         for (std::size_t i = 0; i + 1 < kTableSize; ++i) {
-            const char16_t c = kTable[i];
+            const std::uint32_t c = kTable[i];
             if (c == kNone) continue;
-            std::string utf8;
-            AppendUtf8(utf8, c);
-            std::uint32_t packed = static_cast<std::uint32_t>(utf8.size()) << 24;
-            for (std::size_t k = 0; k < utf8.size(); ++k)
-                packed |= static_cast<std::uint32_t>(static_cast<unsigned char>(utf8[k])) << (8 * k);
-            t[i] = packed;
+            // Every character of the table lies above U+0080.
+            t[i] = c < 0x800 ? (2u << 24 | (0x80 | (c & 0x3F)) << 8 | (0xC0 | c >> 6))
+                             : (3u << 24 | (0x80 | (c & 0x3F)) << 16 | (0x80 | ((c >> 6) & 0x3F)) << 8 | (0xE0 | c >> 12));
         }
         return t;
     }();

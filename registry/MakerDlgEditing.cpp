@@ -11,6 +11,7 @@
 #include "registry/RegistryFile.h"
 #include "registry/RegistryMessages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -40,13 +41,11 @@ mrv::registry::LocalTime Now()
     return {t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
-bool IsColumnListed(const CListCtrl& list, int column, const std::string& text)
+// Whether some listed entry shows this text, compared as bytes.
+bool IsListed(const mrv::registry::Listing& listing, std::string_view mrv::registry::Entry::*column, const std::string& text)
 {
-    const int rows = list.GetItemCount();
-    for (int row = 0; row < rows; ++row) {
-        if (list.GetItemText(row, column) == text) return true;
-    }
-    return false;
+    return std::any_of(listing.entries.begin(), listing.entries.end(),
+                       [&](const mrv::registry::Entry& e) { return e.*column == text; });
 }
 
 int FirstSelectedRow(const CListCtrl& list)
@@ -81,12 +80,12 @@ std::string ConfirmDeleteText(const std::string& title, const std::string& path)
 
 bool CMakerDlg::IsPathListed(const std::string& path) const
 {
-    return IsColumnListed(m_listRegistry, 1, path);
+    return IsListed(m_listed.listing, &mrv::registry::Entry::path, path);
 }
 
 bool CMakerDlg::IsTitleListed(const std::string& title) const
 {
-    return IsColumnListed(m_listRegistry, 0, title);
+    return IsListed(m_listed.listing, &mrv::registry::Entry::title, title);
 }
 
 void CMakerDlg::OnAddEntry()
@@ -153,7 +152,7 @@ void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
 
     // The record is found by its position: the deletion makes sure, while it
     // holds the file, that the file still has this row's entry there.
-    const auto& entries = m_listing.entries;
+    const auto& entries = m_listed.listing.entries;
     if (static_cast<std::size_t>(row) >= entries.size()) {
         MessageBox(K(kListOutOfDate), kCaption, MB_OK | MB_ICONERROR);
         LoadRegistryList();

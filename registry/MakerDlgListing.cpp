@@ -24,27 +24,30 @@ void CMakerDlg::OnLoadRegistry()
     LoadRegistryList();
 }
 
+std::string_view ListedEntries::ItemText(int item, int subItem) const
+{
+    if (item < 0 || static_cast<std::size_t>(item) >= listing.entries.size()) return {};
+    const auto& entry = listing.entries[static_cast<std::size_t>(item)];
+    return subItem == 0 ? entry.title : subItem == 1 ? entry.path : std::string_view();
+}
+
 void CMakerDlg::LoadRegistryList()
 {
     UpdateData(true);
     if (m_strRegistryPath.empty()) return;
     m_listRegistry.DeleteAllItems();
-    m_listing = {};
+    m_listed.listing = {};
 
     auto listing = mrv::registry::ReadList(m_strRegistryPath);
     if (!listing) {
         ShowRegistryError(*this, listing.error());
         return;
     }
-    m_listing = std::move(*listing);
-    int row = 0;
-    for (const auto& entry : m_listing.entries) {
-        m_listRegistry.InsertItem(row, std::string(entry.title));
-        m_listRegistry.SetItemText(row, 1, std::string(entry.path));
-        ++row;
-    }
+    // The list shows the listing's entries as they are, without a copy of each.
+    m_listed.listing = std::move(*listing);
+    m_listRegistry.SetVirtualRows(&m_listed, static_cast<int>(m_listed.listing.entries.size()));
     // A damaged file still shows what could be read before the damage.
-    if (m_listing.damage) ShowRegistryError(*this, *m_listing.damage);
+    if (m_listed.listing.damage) ShowRegistryError(*this, *m_listed.listing.damage);
 }
 
 void CMakerDlg::OnChangeLinkTitle()

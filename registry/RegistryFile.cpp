@@ -85,11 +85,19 @@ Error Damaged(std::uint64_t offset, std::string what)
 std::string Ordinal(int index) { return Num(index + 1) + "번째 항목"; }
 
 // The handset and the list both stop a text at its first zero byte.
+// Eight bytes at a time: titles and paths are short, and a call to memchr
+// costs more than looking at them here.
 std::string_view TextUpToZero(std::span<const std::uint8_t> bytes)
 {
     const auto* first = reinterpret_cast<const char*>(bytes.data());
-    const void* zero = bytes.empty() ? nullptr : std::memchr(first, 0, bytes.size());
-    return std::string_view(first, zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - first) : bytes.size());
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, first + i, 8);
+        if ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) break;
+    }
+    while (i < bytes.size() && first[i] != 0) ++i;
+    return std::string_view(first, i);
 }
 
 // True when bytes, read up to their first zero byte as the list shows them,
@@ -218,6 +226,59 @@ Result<Walked> Walk(RecordSource& src, Visit&& visit)
 Entry EntryOf(const RecordView& r)
 {
     return Entry{TextUpToZero(r.title), TextUpToZero(r.path), static_cast<std::int64_t>(r.offset)};
+}
+
+} // namespace
+
+class ListingTexts {
+public:
+    // A copy of text that stays where it is for the life of this object.
+    std::string_view Keep(std::string_view text)
+    {
+        if (m_blocks.empty() || text.size() > m_capacity - m_used) {
+            m_capacity = std::max(kBlock, text.size());
+            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_capacity));
+            m_used = 0;
+        }
+        char* at = m_blocks.back().get() + m_used;
+        if (!text.empty()) std::memcpy(at, text.data(), text.size());
+        m_used += text.size();
+        return {at, text.size()};
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::size_t m_capacity = 0;   // of the last block
+    std::size_t m_used = 0;
+};
+
+namespace {
+
+// A listing of what the source holds, its texts copied.
+Result<Listing> ListFrom(RecordSource& source)
+{
+    Listing listing;
+    auto texts = std::make_shared<ListingTexts>();
+    // Never trust the count for the reservation: a record takes at least 18 bytes.
+    if (source.Size() >= kHeaderSize) {
+        if (const std::uint8_t* header = source.Peek(kHeaderSize)) {
+            const auto count = LoadI32le(header);
+            listing.entries.reserve(static_cast<std::size_t>(std::clamp<std::uint64_t>(
+                count < 0 ? 0 : static_cast<std::uint64_t>(count), 0, source.Size() / 18)));
+        }
+    }
+    auto walked = Walk(source, [&](const RecordView& r) {
+        listing.entries.push_back(
+            Entry{texts->Keep(TextUpToZero(r.title)), texts->Keep(TextUpToZero(r.path)), static_cast<std::int64_t>(r.offset)});
+    });
+    if (!walked) return walked.error();
+    listing.texts = std::move(texts);
+    listing.entryCount = walked->entryCount;
+    listing.recordsSize = walked->recordsSize;
+    listing.fileLength = walked->fileLength;
+    listing.damage = std::move(walked->damage);
+    return listing;
 }
 
 // ---- changing a file ---------------------------------------------------------
@@ -550,44 +611,14 @@ Result<Bytes> BuildRecord(const EntryFields& f)
     return out;
 }
 
-Listing ParseListing(Bytes&& owned)
-{
-    Listing listing;
-    listing.bytes = std::make_shared<const Bytes>(std::move(owned));
-    const std::span<const std::uint8_t> bytes(*listing.bytes);
-    // Never trust the count for the reservation: a record takes at least 18 bytes.
-    if (bytes.size() >= kHeaderSize) {
-        const auto count = LoadI32le(bytes.data());
-        listing.entries.reserve(std::clamp<std::size_t>(count < 0 ? 0 : static_cast<std::size_t>(count), 0,
-                                                        bytes.size() / 18));
-    }
-    RecordSource source(bytes);
-    // Bytes in memory cannot fail to be read.
-    Walked w = Walk(source, [&listing](const RecordView& r) { listing.entries.push_back(EntryOf(r)); }).value();
-    listing.entryCount = w.entryCount;
-    listing.recordsSize = w.recordsSize;
-    listing.fileLength = w.fileLength;
-    listing.damage = std::move(w.damage);
-    return listing;
-}
-
 Listing ParseListing(std::span<const std::uint8_t> bytes)
 {
-    return ParseListing(Bytes(bytes.begin(), bytes.end()));
+    RecordSource source(bytes);
+    // Bytes in memory cannot fail to be read.
+    return ListFrom(source).value();
 }
 
 Result<Listing> ReadList(const fs::path& file)
-{
-    // ReadWholeFile refuses a folder, device or fifo without blocking on it,
-    // and a file too large before reading it.
-    auto bytes = ReadWholeFile(file, kMaxRegistryBytes);
-    if (!bytes) return bytes.error();
-    Listing listing = ParseListing(std::move(*bytes));
-    if (listing.damage) listing.damage->file = file;
-    return listing;
-}
-
-Result<Summary> VisitList(const fs::path& file, const std::function<void(const Entry&)>& visit)
 {
     auto opened = os::File::Open(file, os::File::Access::Read);
     if (!opened) return opened.error();
@@ -595,11 +626,39 @@ Result<Summary> VisitList(const fs::path& file, const std::function<void(const E
     if (!info) return info.error();
     if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
     RecordSource source(*opened, info->size, g_piece);
-    auto walked = Walk(source, [&visit](const RecordView& r) { visit(EntryOf(r)); });
+    auto listing = ListFrom(source);
+    if (listing && listing->damage) listing->damage->file = file;
+    return listing;
+}
+
+namespace {
+
+template <class Visit>
+Result<Summary> WalkFile(const fs::path& file, Visit&& visit)
+{
+    auto opened = os::File::Open(file, os::File::Access::Read);
+    if (!opened) return opened.error();
+    const auto info = opened->Info();
+    if (!info) return info.error();
+    if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
+    RecordSource source(*opened, info->size, g_piece);
+    auto walked = Walk(source, visit);
     if (!walked) return walked.error();
     Summary summary{walked->entryCount, walked->recordsSize, walked->fileLength, std::move(walked->damage)};
     if (summary.damage) summary.damage->file = file;
     return summary;
+}
+
+} // namespace
+
+Result<Summary> VisitList(const fs::path& file, const std::function<void(const Entry&)>& visit)
+{
+    return WalkFile(file, [&visit](const RecordView& r) { visit(EntryOf(r)); });
+}
+
+Result<Summary> VisitRawList(const fs::path& file, const std::function<void(const RawEntry&)>& visit)
+{
+    return WalkFile(file, [&visit](const RecordView& r) { visit(RawEntry{r.title, r.path}); });
 }
 
 fs::path BackupName(const fs::path& file, const LocalTime& t)

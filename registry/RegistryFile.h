@@ -64,18 +64,19 @@ std::string EntryPath(LinkKind kind, std::string_view linkName);
 // location outside 0..5.
 Result<Bytes> BuildRecord(const EntryFields& f);
 
-// One listed record. The texts point into the bytes the listing was made
-// from (Listing::bytes for ReadList), so a large registry lists without a
-// copy of every text.
+// One listed record.
 struct Entry {
     std::string_view title;   // up to the first zero byte, as the list shows it
     std::string_view path;    // up to the first zero byte
     std::int64_t offset = 0;  // where the record starts in the file
 };
 
+// The texts of a listing's entries, copied out of the file into blocks that
+// never move: a listing holds what a list shows, not the whole file.
+class ListingTexts;
+
 struct Listing {
-    // The bytes listed, which the entries' texts point into.
-    std::shared_ptr<const Bytes> bytes;
+    std::shared_ptr<const ListingTexts> texts;   // what the entries point into
     std::vector<Entry> entries;
     std::int32_t entryCount = 0;
     std::int32_t recordsSize = 0;
@@ -86,10 +87,7 @@ struct Listing {
 };
 
 // Lists the records of a registry held in memory. Never fails: what is wrong
-// is told in Listing::damage, with the offset where it was found. The listing
-// keeps the bytes its entries point into: the first form takes them over, the
-// second copies them.
-Listing ParseListing(Bytes&& bytes);
+// is told in Listing::damage, with the offset where it was found.
 Listing ParseListing(std::span<const std::uint8_t> bytes);
 
 // Lists a registry file. An error only when it cannot be opened or read, is
@@ -109,6 +107,16 @@ struct Summary {
 // file in pieces: memory does not grow with the file. The entry's texts are
 // valid during the call only.
 Result<Summary> VisitList(const std::filesystem::path& file, const std::function<void(const Entry&)>& visit);
+
+// The same, with each record's title and path as they lie in the file: the
+// title's bytes and the path's bytes with its terminating zero. What a list
+// shows of each is the part before its first zero byte. For readers that look
+// at every byte anyway and can stop there themselves.
+struct RawEntry {
+    std::span<const std::uint8_t> title;
+    std::span<const std::uint8_t> path;
+};
+Result<Summary> VisitRawList(const std::filesystem::path& file, const std::function<void(const RawEntry&)>& visit);
 
 // "<path>_<year>_<day>_<hour>_<minute>_<second>": the handset's users know
 // their backups by this name, month and all left out.
