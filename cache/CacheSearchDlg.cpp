@@ -54,6 +54,8 @@ bool CCacheSearchDlg::OnInitDialog()
     // A new window has empty lists, whatever the last one showed.
     m_rowsCache.Reset();
     m_rowsSaved.Reset();
+    m_memoCache.Forget();
+    m_memoSaved.Forget();
     m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
     m_listCache.InsertColumn(1, "Size", LVCFMT_LEFT, kSizeColumnWidth);
     m_listSaved.InsertColumn(0, K("저장된 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
@@ -87,20 +89,20 @@ void CCacheSearchDlg::OnTimer(unsigned nIDEvent)
 void CCacheSearchDlg::ScanCacheFolder()
 {
     UpdateData(true);
-    Scan(m_szCacheFolder, m_rowsCache);
+    Scan(m_szCacheFolder, m_rowsCache, m_memoCache);
 }
 
 void CCacheSearchDlg::ScanSaveFolder()
 {
     UpdateData(true);
-    Scan(m_strSaveLocation, m_rowsSaved);
+    Scan(m_strSaveLocation, m_rowsSaved, m_memoSaved);
 }
 
-void CCacheSearchDlg::Scan(const std::filesystem::path& folder, ListRows& rows)
+void CCacheSearchDlg::Scan(const std::filesystem::path& folder, ListRows& rows, mrv::cache::FolderMemo& memo)
 {
     // Without a window there is no list to bring into line.
     if (!IsAttached()) return;
-    m_nameTable.Synchronise(folder, rows);
+    m_nameTable.Synchronise(folder, rows, &memo);
 }
 
 void CCacheSearchDlg::OnOK()

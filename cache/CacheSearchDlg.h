@@ -51,12 +51,15 @@ public:
     static const MessageMap* GetThisMessageMap();
 
 private:
-    void Scan(const std::filesystem::path& folder, ListRows& rows);
+    void Scan(const std::filesystem::path& folder, ListRows& rows, mrv::cache::FolderMemo& memo);
     // Host path of a file of the save folder.
     std::filesystem::path InSaveFolder(const std::string& name) const;
 
     ListRows m_rowsCache{m_listCache};
     ListRows m_rowsSaved{m_listSaved};
+    // What each list was last brought into line with: an idle tick reads no folder.
+    mrv::cache::FolderMemo m_memoCache;
+    mrv::cache::FolderMemo m_memoSaved;
 };
 
 extern CCacheSearchDlg g_dlgCacheSearch;

@@ -11,6 +11,7 @@ void ListRows::DeleteRow(int row)
 {
     m_list.DeleteItem(row);
     m_names.erase(m_names.begin() + row);
+    ++m_revision;
 }
 
 void ListRows::AppendRow(const std::string& name, const std::string& sizeText)
@@ -19,6 +20,7 @@ void ListRows::AppendRow(const std::string& name, const std::string& sizeText)
     if (row < 0) return;
     m_list.SetItemText(row, 1, sizeText);
     m_names.push_back(name);
+    ++m_revision;
 }
 
 bool ListRows::IsSelected(int row) const

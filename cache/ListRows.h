@@ -16,12 +16,17 @@ public:
     explicit ListRows(CListCtrl& list);
 
     // The window was created anew: its list has no rows.
-    void Reset() { m_names.clear(); }
+    void Reset()
+    {
+        m_names.clear();
+        ++m_revision;
+    }
 
     int RowCount() const override { return static_cast<int>(m_names.size()); }
     const std::string& RowName(int row) const override { return m_names[static_cast<std::size_t>(row)]; }
     void DeleteRow(int row) override;
     void AppendRow(const std::string& name, const std::string& sizeText) override;
+    std::uint64_t Revision() const override { return m_revision; }
 
     bool IsSelected(int row) const;
     // The first selected row, in ascending order; -1 when none is.
@@ -30,6 +35,7 @@ public:
 private:
     CListCtrl& m_list;
     std::vector<std::string> m_names;
+    std::uint64_t m_revision = 0;
 };
 
 // A host file name as the list and the edits show it (CP949; characters it

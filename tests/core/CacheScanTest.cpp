@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,8 +24,18 @@ public:
 
     int RowCount() const override { return static_cast<int>(rows.size()); }
     const std::string& RowName(int row) const override { return rows.at(static_cast<std::size_t>(row)).first; }
-    void DeleteRow(int row) override { rows.erase(rows.begin() + row); }
-    void AppendRow(const std::string& name, const std::string& size) override { rows.emplace_back(name, size); }
+    void DeleteRow(int row) override
+    {
+        rows.erase(rows.begin() + row);
+        ++revision;
+    }
+    void AppendRow(const std::string& name, const std::string& size) override
+    {
+        rows.emplace_back(name, size);
+        ++revision;
+    }
+    std::uint64_t Revision() const override { return revision; }
+    std::uint64_t revision = 0;
 
     std::vector<std::string> Names() const
     {
@@ -152,3 +163,49 @@ TEST_F(CacheScanTest, AtMost256FilesAreListedTheRestRemovedAtEachScan)
 }
 
 } // namespace
+
+// An idle tick reads no folder: only a folder whose change time has moved, or
+// one changed too recently for its change time to tell, or a list that
+// something else has changed, is read again.
+TEST_F(CacheScanTest, AFolderIsReadAgainOnlyWhenItOrTheRowsChanged)
+{
+    mrv::cache::FolderMemo memo;
+    const auto quiet = fs::file_time_type::clock::now() - std::chrono::seconds(60);
+    Write("a.zqm", 1);
+    fs::last_write_time(m_dir, quiet);
+    m_scanner.Synchronise(m_dir, m_rows, &memo);
+    ASSERT_EQ(m_rows.Names(), std::vector<std::string>{"a.zqm"});
+
+    // A file appears, and the folder's change time is put back: a tick that
+    // trusts the change time does not see it; any other does.
+    Write("b.zqm", 1);
+    fs::last_write_time(m_dir, quiet);
+    m_scanner.Synchronise(m_dir, m_rows, &memo);
+    EXPECT_EQ(m_rows.RowCount(), 1) << "the folder was read although its change time had not moved";
+    fs::last_write_time(m_dir, quiet + std::chrono::seconds(1));
+    m_scanner.Synchronise(m_dir, m_rows, &memo);
+    EXPECT_EQ(m_rows.RowCount(), 2);
+
+    // Something else took a row away: the next tick puts it back.
+    m_rows.DeleteRow(0);
+    m_scanner.Synchronise(m_dir, m_rows, &memo);
+    EXPECT_EQ(m_rows.RowCount(), 2);
+
+    // Another folder is read at once.
+    m_scanner.Synchronise(m_dir / "missing", m_rows, &memo);
+    EXPECT_EQ(m_rows.RowCount(), 0);
+}
+
+TEST_F(CacheScanTest, AFolderChangedMomentsAgoIsReadAtEveryTick)
+{
+    mrv::cache::FolderMemo memo;
+    Write("a.zqm", 1);
+    const auto recent = fs::last_write_time(m_dir);
+    m_scanner.Synchronise(m_dir, m_rows, &memo);
+    // Within the change time's granularity another file comes and leaves
+    // the change time as it was.
+    Write("b.zqm", 1);
+    fs::last_write_time(m_dir, recent);
+    m_scanner.Synchronise(m_dir, m_rows, &memo);
+    EXPECT_EQ(m_rows.RowCount(), 2);
+}
