@@ -29,8 +29,10 @@ RecordSource::PageAligned RecordSource::AllocatePages(std::size_t n)
 
 namespace {
 
-// Files larger than this many pieces are read ahead on a second thread.
+// Files larger than this many pieces, and than this many bytes, are read
+// ahead on a second thread; for smaller ones the thread costs more than it gains.
 constexpr std::uint64_t kPiecesBeforeReadingAhead = 4;
+constexpr std::uint64_t kBytesBeforeReadingAhead = std::uint64_t{8} << 20;
 // Pieces read ahead at most: the memory stays small whatever the file's size.
 constexpr std::size_t kPiecesAhead = 2;
 
@@ -43,7 +45,7 @@ class RecordSource::Reader {
 public:
     Reader(os::File& file, std::uint64_t size, std::size_t piece) : m_file(file), m_size(size), m_piece(piece)
     {
-        if (size <= kPiecesBeforeReadingAhead * piece) return;
+        if (size <= kPiecesBeforeReadingAhead * piece || size <= kBytesBeforeReadingAhead) return;
         try {
             m_thread = std::thread([this] { ReadAhead(); });
         } catch (const std::system_error&) {

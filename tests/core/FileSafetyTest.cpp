@@ -350,6 +350,34 @@ TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
     }
 }
 
+// A file large enough to be read ahead on a second thread.
+TEST_F(ScratchDir, ALargeRegistryReadAheadListsAndChangesAsAnyOther)
+{
+    Bytes records;
+    for (int i = 0; i < 60000; ++i) {
+        const Bytes r = MiniRecord("ZQT/MOD/MOD_Dat" + std::to_string(i) + '\0', "song " + std::to_string(i), 120);
+        records.insert(records.end(), r.begin(), r.end());
+    }
+    const Bytes file = Cat({Header(60000, static_cast<std::int32_t>(records.size())), records, Bytes(999, 0x44)});
+    ASSERT_GT(file.size(), std::size_t{9} << 20);
+    WriteBytes(reg, file);
+    const Listing whole = ParseListing(file);
+    std::size_t i = 0;
+    const auto summary = VisitList(reg, [&](const Entry& e) {
+        ASSERT_LT(i, whole.entries.size());
+        EXPECT_EQ(e.title, whole.entries[i].title);
+        EXPECT_EQ(e.path, whole.entries[i].path);
+        ++i;
+    });
+    ASSERT_TRUE(summary.ok());
+    EXPECT_FALSE(summary->damage);
+    EXPECT_EQ(i, 60000u);
+    const auto deleted = Delete(reg, 30000, kNoon);
+    ASSERT_TRUE(deleted.ok()) << deleted.error().message;
+    EXPECT_EQ(FileBytes(reg), RemoveRecord(file, 30000).value());
+    EXPECT_EQ(FileBytes(*deleted->backup), file);
+}
+
 INSTANTIATE_TEST_SUITE_P(Bytes, SmallPieces, ::testing::Values(1, 2, 5, 13, 64, 4099, 100000));
 
 } // namespace
