@@ -26,7 +26,8 @@ constexpr const char* kFirstAutoName = "01.zqm";
 
 // The hidden picture windows and the points of the client area that open
 // them: a press within one pixel of the point, or a double click on it. The
-// points are pixels, not dialog units, so where they fall depends on the font.
+// points are pixels for 굴림 9 point, where they lie on the picture; another
+// font moves them with the picture (FixedPixels).
 struct HiddenPicture {
     int templateId;
     CPoint at;
@@ -169,8 +170,8 @@ bool CMakerDlg::OnInitDialog()
     m_btnModOption.EnableWindow(false);
     m_bDcfTarget = 0;
 
-    m_listRegistry.InsertColumn(0, K("노래제목"), LVCFMT_LEFT, kTitleColumnWidth);
-    m_listRegistry.InsertColumn(1, K("Link된 화일"), LVCFMT_LEFT, kLinkColumnWidth);
+    m_listRegistry.InsertColumn(0, K("노래제목"), LVCFMT_LEFT, FixedPixels({kTitleColumnWidth, 0}).x);
+    m_listRegistry.InsertColumn(1, K("Link된 화일"), LVCFMT_LEFT, FixedPixels({kLinkColumnWidth, 0}).x);
 
     const mrv::AudioInfo audio = mrv::registry::DefaultAudioInfo();
     m_szSampleRateKhz = audio.samplingRate;
@@ -226,13 +227,13 @@ void CMakerDlg::OnLButtonDown(unsigned nFlags, CPoint point)
 {
     // The areas do not overlap: a press opens one window at most.
     for (const HiddenPicture& picture : kHiddenPictures)
-        if (WithinOnePixel(point, picture.at)) ShowPicture(picture.templateId);
+        if (WithinOnePixel(point, FixedPixels(picture.at))) ShowPicture(picture.templateId);
     CDialog::OnLButtonDown(nFlags, point);
 }
 
 void CMakerDlg::OnLButtonDblClk(unsigned nFlags, CPoint point)
 {
     for (const HiddenPicture& picture : kHiddenPictures)
-        if (point == picture.at) ShowPicture(picture.templateId);
+        if (point == FixedPixels(picture.at)) ShowPicture(picture.templateId);
     CDialog::OnLButtonDblClk(nFlags, point);
 }

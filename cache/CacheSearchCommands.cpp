@@ -23,16 +23,11 @@ namespace {
 constexpr const char* kCaption = "ZQM Search";
 // At most this many selected rows are copied by one press of "->".
 constexpr std::size_t kMaxCopiedRows = 201;
-// Where the rename popup goes, in pixels from the window's outer top-left
-// corner: over the saved list's name column, one row height per row.
+// Where the rename popup goes, in pixels for 굴림 from the window's outer
+// top-left corner: over the saved list's name column, one row height per row.
 constexpr int kPopupLeft = 318;
 constexpr int kPopupTop = 56;
 constexpr int kPopupRowHeight = 13;
-// The link file whose title a saved file shows: "MRV_Dat000" + the file's name
-// without ".zqm". Three zeros make a five-digit number only for two-digit
-// names: 12.zqm gives MRV_Dat00012, 7.zqm MRV_Dat0007.
-constexpr const char* kTitleLinkPrefix = "MRV_Dat000";
-constexpr std::size_t kExtensionLength = 4;
 
 const std::string& FolderPrompt()
 {
@@ -119,8 +114,9 @@ void CCacheSearchDlg::OnRClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     // The saved list may change while the popup is up; the file is the one
     // that was right-clicked.
     const fs::path oldPath = InSaveFolder(m_rowsSaved.RowName(row));
-    popup.m_nLeft = frame.left + kPopupLeft;
-    popup.m_nTop = frame.top + kPopupTop + kPopupRowHeight * row;
+    const CPoint offset = FixedPixels({kPopupLeft, kPopupTop});
+    popup.m_nLeft = frame.left + offset.x;
+    popup.m_nTop = frame.top + offset.y + FixedPixels({0, kPopupRowHeight}).y * row;
     popup.m_strName = ShownName(m_rowsSaved.RowName(row));
     const std::string offered = popup.m_strName;
     if (popup.DoModal() != IDOK) return;
@@ -139,11 +135,13 @@ void CCacheSearchDlg::OnClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     const int row = m_rowsSaved.FirstSelected();
     if (row < 0) return;
 
-    const std::string& name = m_rowsSaved.RowName(row);
-    const std::string base = name.substr(0, name.size() - std::min(name.size(), kExtensionLength));
-    // Read only: a read-only link file shows its title too.
-    const auto head = mrv::cache::ReadHead(InSaveFolder(kTitleLinkPrefix + base),
-                                           mrv::link::kTitleOffset + mrv::link::kTitleFieldSize);
+    // The first of the link files that belong to the name that can be read;
+    // read only, so that a read-only link file shows its title too.
+    std::optional<std::vector<std::uint8_t>> head;
+    for (const std::string& link : mrv::cache::SongTitleLinks(m_rowsSaved.RowName(row))) {
+        head = mrv::cache::ReadHead(InSaveFolder(link), mrv::link::kTitleOffset + mrv::link::kTitleFieldSize);
+        if (head) break;
+    }
     m_strSongTitle = head ? mrv::link::TitleField(*head) : std::string();
     UpdateData(false);
 }

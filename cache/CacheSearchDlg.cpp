@@ -56,10 +56,13 @@ bool CCacheSearchDlg::OnInitDialog()
     m_rowsSaved.Reset();
     m_memoCache.Forget();
     m_memoSaved.Forget();
-    m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
-    m_listCache.InsertColumn(1, "Size", LVCFMT_LEFT, kSizeColumnWidth);
-    m_listSaved.InsertColumn(0, K("저장된 ZQM File"), LVCFMT_LEFT, kNameColumnWidth);
-    m_listSaved.InsertColumn(1, "Size", LVCFMT_LEFT, kSizeColumnWidth);
+    // Widths in pixels for 굴림, scaled for the font that stands in for it.
+    const int name = FixedPixels({kNameColumnWidth, 0}).x;
+    const int size = FixedPixels({kSizeColumnWidth, 0}).x;
+    m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), LVCFMT_LEFT, name);
+    m_listCache.InsertColumn(1, "Size", LVCFMT_LEFT, size);
+    m_listSaved.InsertColumn(0, K("저장된 ZQM File"), LVCFMT_LEFT, name);
+    m_listSaved.InsertColumn(1, "Size", LVCFMT_LEFT, size);
     m_bBusy = 0;
     m_bRefreshActive = 0;
     SetTimer(kCacheTimer, kScanPeriodMs);

@@ -3,6 +3,9 @@
 #include "core/FileIO.h"
 #include "core/FileSystem.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace mrv::cache {
 
 namespace fs = std::filesystem;
@@ -41,6 +44,29 @@ Status CopyReplacing(const fs::path& from, const fs::path& to)
 Status RenameWithoutReplacing(const fs::path& from, const fs::path& to)
 {
     return os::RenameNoReplace(from, to);
+}
+
+std::vector<std::string> SongTitleLinks(const std::string& savedName)
+{
+    constexpr std::string_view kExtension = ".zqm";
+    const std::size_t baseLength = savedName.size() >= kExtension.size() ? savedName.size() - kExtension.size() : 0;
+    const std::string_view base(savedName.data(), baseLength);
+    const std::string_view extension = std::string_view(savedName).substr(baseLength);
+    const bool zqm = std::equal(extension.begin(), extension.end(), kExtension.begin(), kExtension.end(),
+                                [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
+    const bool digits = !base.empty() && std::all_of(base.begin(), base.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (zqm && digits) {
+        const std::string_view significant = base.substr(std::min(base.find_first_not_of('0'), base.size()));
+        if (significant.size() <= 5) {
+            const int number = significant.empty() ? 0 : std::stoi(std::string(significant));
+            if (number <= 99999) {
+                char digits5[16];
+                std::snprintf(digits5, sizeof digits5, "%05d", number);
+                return {std::string("MRV_Dat") + digits5, std::string("MOD_Dat") + digits5};
+            }
+        }
+    }
+    return {"MRV_Dat000" + std::string(base)};
 }
 
 std::optional<std::vector<std::uint8_t>> ReadHead(const fs::path& file, std::size_t maxBytes)

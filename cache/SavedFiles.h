@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace mrv::cache {
@@ -21,6 +22,14 @@ Status CopyReplacing(const std::filesystem::path& from, const std::filesystem::p
 
 // Renames from to to; fails, changing nothing, when to already exists.
 Status RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The link files whose song title a saved file shows, in the order to try
+// them. A name whose part before ".zqm" (any letter case) is a number from 0
+// to 99999, with or without leading zeros, belongs to the link files of that
+// number, as the link maker names them: MRV_Dat then MOD_Dat and the number
+// in five digits. Any other name keeps the window's old rule: "MRV_Dat000"
+// and the name without its last four characters.
+std::vector<std::string> SongTitleLinks(const std::string& savedName);
 
 // Up to maxBytes from the start of a regular file opened for reading only;
 // nullopt when it cannot be opened or is not a regular file.

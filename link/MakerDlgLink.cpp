@@ -58,7 +58,9 @@ std::string Shown(const fs::path& path)
 
 void CMakerDlg::MakeLinkFile()
 {
-    UpdateData(true);
+    // A form that does not read writes nothing: its message has told the
+    // user what is wrong.
+    if (!UpdateData(true)) return;
 
     // Without a save folder the user picks one for this file only; the save
     // folder itself stays empty.

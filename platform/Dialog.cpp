@@ -187,6 +187,16 @@ void CDialog::OnLButtonDown(unsigned, CPoint) {}
 
 void CDialog::OnLButtonDblClk(unsigned, CPoint) {}
 
+CPoint CDialog::FixedPixels(CPoint gulimPixels) const
+{
+    // 굴림 9 point, the font the fixed measures were made for.
+    constexpr CPoint kGulimBaseUnits{7, 12};
+    const CPoint units = mrv::platform::backend::DialogBaseUnits(m_hWnd);
+    if (units.x <= 0 || units.y <= 0) return gulimPixels;
+    const auto scale = [](int v, int to, int from) { return (v * to + (v >= 0 ? from / 2 : -from / 2)) / from; };
+    return {scale(gulimPixels.x, units.x, kGulimBaseUnits.x), scale(gulimPixels.y, units.y, kGulimBaseUnits.y)};
+}
+
 int CDialog::MessageBox(const std::string& text, const std::string& caption, unsigned type)
 {
     return mrv::platform::GetServices().MessageBox(this, text, caption, type);

@@ -144,6 +144,13 @@ public:
     unsigned SetTimer(unsigned nIDEvent, unsigned elapseMs);
     bool KillTimer(unsigned nIDEvent);
 
+    // A measure in pixels that the program fixes for the dialog font 굴림 9
+    // point, whose base units are 7 × 12 (column widths, popup offsets, points
+    // of the client area), in this dialog's pixels: scaled by the ratio of
+    // the base units where another font stands in for 굴림, as dialog units
+    // are.
+    CPoint FixedPixels(CPoint gulimPixels) const;
+
     // A message box owned by this dialog (through the services, so tests can answer it).
     int MessageBox(const std::string& text, const std::string& caption, unsigned type = MB_OK);
 

@@ -48,6 +48,14 @@ void PressEscape(CDialog& dialog);
 void PressTab(CDialog& dialog);
 // The caption's close box.
 void ClickCloseBox(CDialog& dialog);
+// The caption's minimise box, and bringing the window back from the taskbar.
+void Minimize(CDialog& dialog);
+void Restore(CDialog& dialog);
+// A window that the user sees: shown and not minimised.
+bool IsShownOnScreen(const CDialog& dialog);
+// True when the window stands beside an owner window without a taskbar entry
+// of its own (the platform's owned popup windows).
+bool IsOwnedPopup(const CDialog& dialog);
 // Mouse presses at client coordinates of the dialog itself.
 void MousePress(CDialog& dialog, CPoint client);
 void MouseDoubleClick(CDialog& dialog, CPoint client);
@@ -94,5 +102,9 @@ bool SavePng(CWnd& window, const std::string& path);
 
 // Geometry of a control in pixels relative to its dialog's client area.
 CRect ClientRect(const CWnd& control);
+// The width in pixels of a text in the control's font.
+int TextWidth(const CWnd& control, std::string_view utf8);
+// The width in pixels that an edit shows its text in, inside its frame and margins.
+int EditTextRoom(const CWnd& edit);
 
 } // namespace mrv::platform::testing

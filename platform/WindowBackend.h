@@ -16,6 +16,9 @@ namespace mrv::platform::backend {
 HWND FindControl(HWND dialog, int id);
 // The kind of a control's handle.
 ControlKind KindOf(HWND control);
+// The dialog base units of a dialog's window in pixels (x: average character
+// width, y: height of the dialog font); {0, 0} without a window.
+CPoint DialogBaseUnits(HWND dialog);
 // The dialog the user works in: the one whose handler runs now (the innermost
 // one), or nullptr outside every handler.
 CDialog* ActiveDialog();

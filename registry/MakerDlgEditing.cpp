@@ -90,7 +90,9 @@ bool CMakerDlg::IsTitleListed(const std::string& title) const
 
 void CMakerDlg::OnAddEntry()
 {
-    UpdateData(true);
+    // A form that does not read (a size that is no number) writes nothing:
+    // its message has told the user what is wrong.
+    if (!UpdateData(true)) return;
     if (m_strRegistryPath.empty()) {
         MessageBox(K(kOpenFileFirst), kCaption, MB_OK);
         return;
@@ -140,7 +142,7 @@ void CMakerDlg::OnAddEntry()
 
 void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
 {
-    UpdateData(true);
+    if (!UpdateData(true)) return;
     // The list allows one selection; the click acts on it wherever it fell.
     const int row = FirstSelectedRow(m_listRegistry);
     if (row < 0) return;

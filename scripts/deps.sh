@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-nanum fontconfig qt6-translations-l10n
+  fonts-baekmuk fonts-nanum fontconfig qt6-translations-l10n
 )
 
 missing=()

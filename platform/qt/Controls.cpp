@@ -18,6 +18,8 @@
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace mrv::platform::qt {
 
@@ -264,7 +266,47 @@ bool DialogWidget::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowBlocked) m_window->blockedByModal = true;
     if (event->type() == QEvent::WindowUnblocked) m_window->blockedByModal = false;
+    if (event->type() == QEvent::WindowActivate) RaiseOwned();
     return QDialog::event(event);
+}
+
+// The modeless windows this one owns, shown or hidden with it.
+std::vector<DialogWindow*> DialogWidget::OwnedModeless() const
+{
+    std::vector<DialogWindow*> owned;
+    for (CDialog* dialog : m_window->owned) {
+        DialogWindow* window = WindowOf(dialog->GetSafeHwnd());
+        if (window && !window->modalLoop && window->widget->parentWidget() == nullptr) owned.push_back(window);
+    }
+    return owned;
+}
+
+// Owned windows stay above their owner: when it comes to the front, so do they.
+void DialogWidget::RaiseOwned()
+{
+    for (DialogWindow* owned : OwnedModeless())
+        if (owned->widget->isVisible()) owned->widget->raise();
+}
+
+void DialogWidget::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    // Owned windows go with their owner when it is minimised, and come back with it.
+    if (isMinimized()) {
+        for (DialogWindow* owned : OwnedModeless()) {
+            if (!owned->widget->isVisible()) continue;
+            owned->hiddenWithOwner = true;
+            owned->widget->hide();
+        }
+    } else {
+        for (DialogWindow* owned : OwnedModeless()) {
+            if (!std::exchange(owned->hiddenWithOwner, false)) continue;
+            owned->widget->setAttribute(Qt::WA_ShowWithoutActivating);
+            owned->widget->show();
+            owned->widget->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        }
+    }
 }
 
 void DialogWidget::keyPressEvent(QKeyEvent* event)

@@ -158,6 +158,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -165,6 +166,8 @@ protected:
 
 private:
     void Mouse(Msg msg, QMouseEvent* event);
+    std::vector<DialogWindow*> OwnedModeless() const;
+    void RaiseOwned();
 
     std::shared_ptr<DialogWindow> m_window;
 };

@@ -2,8 +2,9 @@
 // ending, destruction, timers, icons; and the program's entry.
 //
 // The owner relation is kept here, not by Qt parenthood: a modeless dialog is a
-// top-level QDialog without Qt parent, so a modal prompt of another window never
-// blocks it. A modal dialog with an owner is Qt::WindowModal with the owner's
+// top-level window without Qt parent, so a modal prompt of another window never
+// blocks it; an owned one is a utility window that its owner's window
+// minimises, restores and raises with itself. A modal dialog with an owner is Qt::WindowModal with the owner's
 // widget as its Qt parent; one without owner shows and runs a nested event loop
 // that blocks nothing. Timers are QTimers, so they fire in every nested loop.
 #include "platform/Dialog.h"
@@ -85,9 +86,12 @@ std::intptr_t CDialog::DoModal()
     window->owner = owner;
     Own(owner, *this);  // should the owner go first, it takes this run with it
     Attach(&window->self);
+    // Modal before anything can show it: an initialisation that shows the
+    // dialog itself must find it blocking its owner already (the toolkit
+    // ignores a modality set on a window already visible).
+    window->widget->setWindowModality(owner ? Qt::WindowModal : Qt::NonModal);
     Initialize(*this, window);
     if (window->dialog && !window->ended) {
-        window->widget->setWindowModality(owner ? Qt::WindowModal : Qt::NonModal);
         mrv::platform::qt::ShowAndActivate(window->widget);
         QEventLoop loop;
         window->modalLoop = &loop;
@@ -108,6 +112,11 @@ bool CDialog::Create(int templateId, CWnd* pParentWnd)
     CDialog* owner = pParentWnd ? pParentWnd->GetParentDialog() : nullptr;
     const auto window = mrv::platform::qt::BuildDialogWindow(*this, *tmpl, nullptr);
     window->owner = owner;
+    // An owned window stands beside its owner as the application's utility
+    // window, without a taskbar entry of its own; its owner minimises,
+    // restores and raises it (see DialogWidget). It is not the owner's Qt
+    // child: Qt would block it together with its owner under the owner's prompts.
+    if (owner) window->widget->setWindowFlags((window->widget->windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool);
     Own(owner, *this);
     Attach(&window->self);
     Initialize(*this, window);

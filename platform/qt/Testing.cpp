@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QTreeView>
 #include <QWindow>
@@ -40,8 +42,17 @@ void Deliver(QWidget* widget, QEvent& event)
         QCoreApplication::sendEvent(widget, &event);
 }
 
+// A window that a modal prompt blocks: the window system hands it no input
+// (Qt itself would let a double click through, which the system never sends).
+bool Blocked(QWidget* widget)
+{
+    const WindowHandle* handle = qt::HandleOfWidget(widget->window());
+    return handle && handle->window && handle->window->blockedByModal;
+}
+
 void Mouse(QWidget* widget, QPoint local, QEvent::Type type, Qt::MouseButton button)
 {
+    if (Blocked(widget)) return;
     QWidget* top = widget->window();
     const QPoint inWindow = widget->mapTo(top, local);
     const QPoint global = top->mapToGlobal(inWindow);
@@ -203,6 +214,28 @@ void ClickCloseBox(CDialog& dialog)
     Deliver(widget, event);
 }
 
+void Minimize(CDialog& dialog)
+{
+    if (QWidget* widget = Widget(dialog); widget && !IsBlockedByModal(dialog)) widget->showMinimized();
+}
+
+void Restore(CDialog& dialog)
+{
+    if (QWidget* widget = Widget(dialog)) widget->showNormal();
+}
+
+bool IsShownOnScreen(const CDialog& dialog)
+{
+    const QWidget* widget = Widget(dialog);
+    return widget && widget->isVisible() && !widget->isMinimized();
+}
+
+bool IsOwnedPopup(const CDialog& dialog)
+{
+    const QWidget* widget = Widget(dialog);
+    return widget && widget->windowType() == Qt::Tool;
+}
+
 void MousePress(CDialog& dialog, CPoint client)
 {
     if (QWidget* widget = Widget(dialog)) ClickAt(widget, QPoint(client.x, client.y), Qt::LeftButton);
@@ -278,6 +311,27 @@ QRect ClientArea(QWidget* widget)
 }
 
 } // namespace
+
+int TextWidth(const CWnd& control, std::string_view utf8)
+{
+    const QWidget* widget = Widget(control);
+    return widget ? widget->fontMetrics().horizontalAdvance(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
+                  : 0;
+}
+
+int EditTextRoom(const CWnd& edit)
+{
+    auto* widget = qobject_cast<QLineEdit*>(Widget(edit));
+    if (!widget) return 0;
+    QStyleOptionFrame option;
+    option.initFrom(widget);
+    option.lineWidth = widget->hasFrame() ? widget->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, widget) : 0;
+    const QRect contents = widget->style()->subElementRect(QStyle::SE_LineEditContents, &option, widget);
+    // The edit keeps two pixels free on each side of its text.
+    constexpr int kTextMargin = 2;
+    const QMargins margins = widget->textMargins();
+    return contents.width() - margins.left() - margins.right() - 2 * kTextMargin;
+}
 
 Image Grab(CWnd& window)
 {

@@ -48,6 +48,7 @@ struct DialogWindow {
     bool destroying = false;
     int result = 0;
     bool blockedByModal = false;             // a window-modal prompt blocks it
+    bool hiddenWithOwner = false;            // hidden because its owner was minimised
     int dispatching = 0;                     // depth of calls from its widgets into the dialog
     QSize baseUnits;                         // dialog base units in pixels
 };

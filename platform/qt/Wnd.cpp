@@ -249,6 +249,12 @@ HWND FindControl(HWND dialog, int id)
 
 ControlKind KindOf(HWND control) { return control && control->control ? control->control->kind : ControlKind::Static; }
 
+CPoint DialogBaseUnits(HWND dialog)
+{
+    const qt::DialogWindow* window = qt::WindowOf(dialog);
+    return window ? CPoint{window->baseUnits.width(), window->baseUnits.height()} : CPoint{};
+}
+
 CDialog* ActiveDialog()
 {
     // Not the window system's active window: which window that is depends on

@@ -79,12 +79,9 @@ protected:
     {
         return Opens([&] { t::MousePress(*m_dlg, at); });
     }
-    // The points are pixels, placed for base units of 7 × 12, with which they
-    // lie on the picture in the bottom group box. With taller base units (the
-    // Korean fonts here give 7 × 14) the registry list reaches down over them
-    // and takes such presses itself; out of its way they fall on the group box
-    // and the picture, which let presses through to the dialog.
-    void MoveTheListOutOfTheWay() { Item(IDC_REGISTRY_LIST).ShowWindow(SW_HIDE); }
+    // A picture's point in this window: pixels for 굴림, where they lie on the
+    // picture; the font that stands in for it moves them with the picture.
+    CPoint At(const HiddenPicture& picture) const { return m_dlg->FixedPixels(picture.at); }
     // A point of the dialog's own background.
     CPoint Background()
     {
@@ -128,7 +125,6 @@ TEST_F(AboutAndPicturesTest, TheAboutCommandIsTheItemsIdWhateverTheLowBitsAndOth
 
 TEST_F(AboutAndPicturesTest, EachWindowEndsWithEnterEscapeAndItsCloseBoxTheAboutBoxAlsoWithOk)
 {
-    MoveTheListOutOfTheWay();
     const std::vector<std::function<void(CDialog&)>> closers{
         [](CDialog& d) { t::PressEnter(d); },
         [](CDialog& d) { t::PressEscape(d); },
@@ -137,7 +133,7 @@ TEST_F(AboutAndPicturesTest, EachWindowEndsWithEnterEscapeAndItsCloseBoxTheAbout
     for (const auto& close : closers) {
         EXPECT_EQ(Opens([&] { ChooseAboutByKeyboard(); }, close), Templates{IDD_ABOUTBOX});
         for (const HiddenPicture& picture : kPictures)
-            EXPECT_EQ(Opens([&] { t::MousePress(*m_dlg, picture.at); }, close), Templates{picture.templateId});
+            EXPECT_EQ(Opens([&] { t::MousePress(*m_dlg, At(picture)); }, close), Templates{picture.templateId});
     }
     const auto clickOk = [](CDialog& d) { t::Click(*d.GetDlgItem(IDOK)); };
     EXPECT_EQ(Opens([&] { ChooseAboutByKeyboard(); }, clickOk), Templates{IDD_ABOUTBOX});
@@ -145,14 +141,13 @@ TEST_F(AboutAndPicturesTest, EachWindowEndsWithEnterEscapeAndItsCloseBoxTheAbout
 
 TEST_F(AboutAndPicturesTest, APressAnywhereInTheThreeByThreeAreaOpensItsWindowAndOnePixelOutsideNothing)
 {
-    MoveTheListOutOfTheWay();
     for (const HiddenPicture& picture : kPictures) {
         for (int dy = -2; dy <= 2; ++dy) {
             for (int dx = -2; dx <= 2; ++dx) {
                 const bool inside = std::abs(dx) <= 1 && std::abs(dy) <= 1;
                 const bool besideTheArea = std::abs(dx) <= 1 || std::abs(dy) <= 1;
                 if (!inside && !besideTheArea) continue;  // the corners lie two pixels off
-                const CPoint at = Offset(picture.at, dx, dy);
+                const CPoint at = Offset(At(picture), dx, dy);
                 EXPECT_EQ(Press(at), inside ? Templates{picture.templateId} : Templates{})
                     << "press at " << at.x << "," << at.y;
             }
@@ -163,25 +158,35 @@ TEST_F(AboutAndPicturesTest, APressAnywhereInTheThreeByThreeAreaOpensItsWindowAn
 
 TEST_F(AboutAndPicturesTest, ADoubleClickOpensAgainOnlyOnTheExactPoint)
 {
-    MoveTheListOutOfTheWay();
     for (const HiddenPicture& picture : kPictures) {
         const int id = picture.templateId;
         // The first press opens the window already; the double click once more.
-        EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, picture.at); }), (Templates{id, id}));
+        EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, At(picture)); }), (Templates{id, id}));
         EXPECT_EQ(m_mainBlocked, (std::vector<bool>{true, true}));
-        EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, Offset(picture.at, 1, 0)); }), Templates{id});
-        EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, Offset(picture.at, 0, -1)); }), Templates{id});
+        EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, Offset(At(picture), 1, 0)); }), Templates{id});
+        EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, Offset(At(picture), 0, -1)); }), Templates{id});
     }
     EXPECT_EQ(Opens([&] { t::MouseDoubleClick(*m_dlg, {20, 20}); }), Templates{});
 }
 
-TEST_F(AboutAndPicturesTest, APressOnAControlThatTakesClicksIsTheControlsAlone)
+// The points lie on the picture, which lets presses through to the dialog,
+// and not on the registry list beside it, which takes them itself.
+TEST_F(AboutAndPicturesTest, ThePointsLieOnThePictureWhereAPressReachesTheDialog)
 {
     const CRect list = t::ClientRect(Item(IDC_REGISTRY_LIST));
-    for (const HiddenPicture& picture : kPictures) {
-        const bool onTheList = picture.at.x >= list.left && picture.at.x < list.right && picture.at.y >= list.top &&
-                               picture.at.y < list.bottom;
-        EXPECT_EQ(Press(picture.at), onTheList ? Templates{} : Templates{picture.templateId})
-            << "press at " << picture.at.x << "," << picture.at.y << (onTheList ? " on the list" : "");
+    const auto inside = [](CPoint p, const CRect& r) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; };
+    const CRect picture = [&] {
+        // The one control that shows the bitmap.
+        CRect r;
+        for (CWnd* c = &Item(IDOK); c; c = c->GetNextWindow())
+            if (c->GetControlKind() == ControlKind::Bitmap) r = t::ClientRect(*c);
+        return r;
+    }();
+    ASSERT_FALSE(picture.IsRectEmpty());
+    for (const HiddenPicture& p : kPictures) {
+        EXPECT_TRUE(inside(At(p), picture)) << At(p).x << "," << At(p).y;
+        EXPECT_FALSE(inside(At(p), list)) << At(p).x << "," << At(p).y;
     }
+    // A press on the list is the list's: it opens nothing.
+    EXPECT_EQ(Press({list.left + 20, list.top + 40}), Templates{});
 }

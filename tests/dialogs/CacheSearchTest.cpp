@@ -319,17 +319,65 @@ TEST_F(CacheSearchTest, RenamePopupLiesOverTheRow)
     for (char c = 'a'; c <= 'd'; ++c) Put(m_saved / (std::string(1, c) + ".zqm"), "");
     Search().OnTimer(kSaveTick);
     const CRect frame = Search().GetWindowRect();
+    // Pixels for 굴림 (318, 56 and 13 a row), in this window's font.
+    const CPoint offset = Search().FixedPixels({318, 56});
+    const int rowHeight = Search().FixedPixels({0, 13}).y;
     for (int row : {0, 3}) {
         WithPopup([&] { t::RightClickListRow(Search().m_listSaved, row); },
                   [&](CDialog& popup) {
                       const CRect at = popup.GetWindowRect();
-                      EXPECT_EQ(at.left, frame.left + 318);
-                      EXPECT_EQ(at.top, frame.top + 56 + 13 * row);
+                      EXPECT_EQ(at.left, frame.left + offset.x);
+                      EXPECT_EQ(at.top, frame.top + offset.y + rowHeight * row);
                       EXPECT_EQ(t::TextUtf8(*popup.GetDlgItem(IDC_RENAME_EDIT)), SavedNames()[row]);
                       t::PressEscape(popup);
                   });
     }
     EXPECT_EQ(FilesIn(m_saved), (std::vector<std::string>{"a.zqm", "b.zqm", "c.zqm", "d.zqm"}));
+}
+
+// While the popup is up, the search window it belongs to takes nothing: not
+// its close button, not a double click, not another right click.
+TEST_F(CacheSearchTest, TheRenamePopupBlocksTheSearchWindowFromTheMomentItShows)
+{
+    Put(m_saved / "a.zqm", "a");
+    Put(m_saved / "b.zqm", "b");
+    Search().OnTimer(kSaveTick);
+    int popups = 0;
+    WithPopup([&] { t::RightClickListRow(Search().m_listSaved, 0); },
+              [&](CDialog& popup) {
+                  ++popups;
+                  EXPECT_TRUE(t::IsBlockedByModal(Search()));
+                  EXPECT_FALSE(t::IsBlockedByModal(*m_dlg)) << "the main window is not its owner";
+                  t::Click(SearchItem(IDOK));
+                  t::DoubleClickListRow(Search().m_listSaved, 1);
+                  t::RightClickListRow(Search().m_listSaved, 1);
+                  t::ProcessEvents(50);
+                  EXPECT_EQ(t::ActiveModalDialog(), &popup) << "no second popup";
+                  EXPECT_TRUE(Search().IsWindowVisible());
+                  EXPECT_EQ(Search().m_bRefreshActive, 1);
+                  t::PressEscape(popup);
+              });
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(FilesIn(m_saved), (std::vector<std::string>{"a.zqm", "b.zqm"}));
+}
+
+// The search window belongs to the main window: no taskbar entry of its own,
+// minimised and restored with it; the main window's prompts leave it usable.
+TEST_F(CacheSearchTest, TheSearchWindowGoesAndComesWithTheMainWindow)
+{
+    EXPECT_TRUE(t::IsOwnedPopup(Search()));
+    ASSERT_TRUE(t::IsShownOnScreen(Search()));
+    t::Minimize(*m_dlg);
+    EXPECT_FALSE(t::IsShownOnScreen(Search()));
+    t::Restore(*m_dlg);
+    EXPECT_TRUE(t::IsShownOnScreen(Search()));
+    EXPECT_EQ(Search().m_bRefreshActive, 1) << "it went on scanning";
+
+    // Closed, it stays closed when the main window comes back.
+    t::Click(SearchItem(IDOK));
+    t::Minimize(*m_dlg);
+    t::Restore(*m_dlg);
+    EXPECT_FALSE(Search().IsWindowVisible());
 }
 
 // The name is taken as typed, but only as a name of a file of the save folder
@@ -359,11 +407,19 @@ TEST_F(CacheSearchTest, SongTitleComesFromTheMatchingLinkFile)
         Put(m_saved / name, head + titleCp949 + std::string(52 - titleCp949.size(), '\0') + std::string(40, 'z'));
     };
     link("MRV_Dat00012", Cp949("봄날"));
-    link("MRV_Dat0007", "seven");
-    link("MRV_Dat00007", "not this one");
-    Put(m_saved / "12.zqm", "");
-    Put(m_saved / "7.zqm", "");
-    Put(m_saved / "9.zqm", "");
+    link("MRV_Dat00007", "seven");
+    link("MRV_Dat0007", "not this one");
+    link("MRV_Dat00123", "one two three");
+    link("MRV_Dat99999", "last");
+    link("MOD_Dat00005", "mod only");
+    link("MRV_Dat00000", "zero");
+    link("MRV_Dat00006", "mrv six");
+    link("MOD_Dat00006", "mod six");
+    link("MRV_Dat000100000", "documented");
+    link("MRV_Dat000song", "by name");
+    for (const char* name : {"12.zqm", "7.ZQM", "0123.zqm", "99999.zqm", "100000.zqm", "5.zqm", "00.zqm", "6.zqm",
+                             "01.zqm", "song.zqm", "9.zqm"})
+        Put(m_saved / name, "");
     Search().OnTimer(kSaveTick);
     auto titleOf = [&](const std::string& name) {
         const auto names = SavedNames();
@@ -371,10 +427,20 @@ TEST_F(CacheSearchTest, SongTitleComesFromTheMatchingLinkFile)
         t::ClickListRow(Search().m_listSaved, row);
         return t::TextUtf8(SearchItem(IDC_SONG_TITLE));
     };
+    // A number names the link files of that number in five digits.
     EXPECT_EQ(titleOf("12.zqm"), "봄날");
     EXPECT_EQ(Utf8(Search().m_strSongTitle), "봄날");
-    EXPECT_EQ(titleOf("7.zqm"), "seven");
-    EXPECT_EQ(titleOf("9.zqm"), "") << "no MRV_Dat0009";
+    EXPECT_EQ(titleOf("7.ZQM"), "seven");
+    EXPECT_EQ(titleOf("0123.zqm"), "one two three");
+    EXPECT_EQ(titleOf("99999.zqm"), "last");
+    EXPECT_EQ(titleOf("00.zqm"), "zero");
+    EXPECT_EQ(titleOf("5.zqm"), "mod only") << "MOD_Dat when there is no MRV_Dat";
+    EXPECT_EQ(titleOf("6.zqm"), "mrv six") << "MRV_Dat first";
+    EXPECT_EQ(titleOf("01.zqm"), "") << "no MRV_Dat00001 nor MOD_Dat00001";
+    EXPECT_EQ(titleOf("9.zqm"), "");
+    // Other names: "MRV_Dat000" and the name without ".zqm", as always.
+    EXPECT_EQ(titleOf("100000.zqm"), "documented");
+    EXPECT_EQ(titleOf("song.zqm"), "by name");
 
     // Read only: a link file that cannot be written still shows its title.
     fs::permissions(m_saved / "MRV_Dat00012", fs::perms::owner_read);

@@ -260,6 +260,17 @@ TEST_F(LinkMakerTest, MakesAnMrvLinkAfterShowingItsPath)
     EXPECT_THAT(Listing(m_dir), ElementsAre("MRV_Dat00001"));
 }
 
+// A form that does not read makes no link file (and shows no path): its one
+// message has told the user what is wrong.
+TEST_F(LinkMakerTest, AFormThatDoesNotReadMakesNoFile)
+{
+    m_services.AcceptUnscriptedOkBoxes();
+    Enter(IDC_FILE_SIZE, "");
+    Click(IDC_MAKE_LINK);
+    EXPECT_THAT(MessageTexts(), ElementsAre("정수를 입력하십시오."));
+    EXPECT_THAT(Listing(m_dir), ElementsAre());
+}
+
 TEST_F(LinkMakerTest, MakesTheModLinkOfTheWorkedExample)
 {
     m_services.AcceptUnscriptedOkBoxes();

@@ -64,10 +64,10 @@ TEST_F(MakerDlgTest, StartsWithEveryDefault)
     EXPECT_FALSE(Item(IDC_MOD_OPTION).IsWindowEnabled());
     EXPECT_FALSE(Item(IDC_ENTRY_LINK_NAME).IsWindowEnabled());
 
-    // The list: empty, with its two columns.
+    // The list: empty, with its two columns, 190 and 186 pixels for 굴림.
     EXPECT_EQ(d.m_listRegistry.GetItemCount(), 0);
-    EXPECT_EQ(d.m_listRegistry.GetColumnWidth(0), 190);
-    EXPECT_EQ(d.m_listRegistry.GetColumnWidth(1), 186);
+    EXPECT_EQ(d.m_listRegistry.GetColumnWidth(0), d.FixedPixels({190, 0}).x);
+    EXPECT_EQ(d.m_listRegistry.GetColumnWidth(1), d.FixedPixels({186, 0}).x);
 
     // The search window exists, hidden, with its first rename name: the
     // change handlers did not run while the start-up wrote the edits.
@@ -231,4 +231,19 @@ TEST_F(MakerDlgTest, TheCheckBoxTogglesOnAClickAnywhereInItsRectangle)
     EXPECT_EQ(Button(IDC_NO_BACKUP).GetCheck(), 1);
     ASSERT_TRUE(m_dlg->UpdateData(true));
     EXPECT_EQ(m_dlg->m_bNoBackup, 1);
+}
+
+// The font that stands in for 굴림 here, and the fixed measures scaled with
+// it, show whole what the layout was made to show: the start file size in
+// its edit, an MRV path in the list's second column.
+TEST_F(MakerDlgTest, TheStartValuesAndAnMrvPathShowWhole)
+{
+    namespace t = mrv::platform::testing;
+    EXPECT_LE(t::TextWidth(Item(IDC_FILE_SIZE), "1048576"), t::EditTextRoom(Item(IDC_FILE_SIZE)));
+    EXPECT_LE(t::TextWidth(Item(IDC_PLAY_TIME), "60"), t::EditTextRoom(Item(IDC_PLAY_TIME)));
+    EXPECT_LE(t::TextWidth(Item(IDC_ENTRY_NUMBER), "99999"), t::EditTextRoom(Item(IDC_ENTRY_NUMBER)));
+    // The rows are drawn with 5 pixels free on each side of a column.
+    CListCtrl& list = m_dlg->m_listRegistry;
+    EXPECT_LE(t::TextWidth(list, "ZQT/MORVANTA/MRV_Dat00001"), list.GetColumnWidth(1) - 10);
+    EXPECT_LE(t::TextWidth(list, "ZQT/MOD/MOD_Dat99999"), list.GetColumnWidth(1) - 10);
 }

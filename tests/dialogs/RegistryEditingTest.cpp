@@ -260,17 +260,30 @@ TEST_F(RegistryEditing, TwoChangesInOneSecondKeepBothBackups)
     EXPECT_EQ(ReadBytes(m_dir / Backups()[1]), afterAppend);
 }
 
-TEST_F(RegistryEditing, AFailedReadOfTheFormAppendsWithTheMembersAsTheReadLeftThem)
+// What the user typed wrongly is told once, and nothing is written: the user
+// could not tell what would have been.
+TEST_F(RegistryEditing, AFormThatDoesNotReadWritesNothing)
 {
-    Listed(Header(0, 0));
-    Enter(IDC_PLAY_TIME, "99");
-    Enter(IDC_FILE_SIZE, "12x");
-    Click(IDC_ADD_ENTRY);
+    const Bytes empty = Header(0, 0);
+    Listed(empty);
+    for (const char* size : {"", "12x"}) {
+        m_services.ClearRecords();
+        Enter(IDC_FILE_SIZE, size);
+        Click(IDC_ADD_ENTRY);
+        EXPECT_THAT(MessageTexts(), ElementsAre(std::string("정수를 입력하십시오."))) << '"' << size << '"';
+        EXPECT_EQ(ReadBytes(m_reg), empty);
+        EXPECT_TRUE(Backups().empty());
+    }
 
-    // The read stops at the file size: it keeps its last number, and the play
-    // time after it is not read at all.
-    EXPECT_EQ(ReadBytes(m_reg), Cat({Header(1, 155), kWorkedRecord}));
-    EXPECT_THAT(MessageTexts(), Each(std::string("정수를 입력하십시오.")));
+    // A deletion neither: the confirmation is not even asked.
+    Listed(Registry({kA}));
+    Enter(IDC_FILE_SIZE, "12x");
+    m_services.ClearRecords();
+    m_dlg->m_listRegistry.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    mrv::platform::testing::RightClickListRow(List(), 0);
+    EXPECT_THAT(MessageTexts(), ElementsAre(std::string("정수를 입력하십시오.")));
+    EXPECT_EQ(ReadBytes(m_reg), Registry({kA}));
+    EXPECT_TRUE(Backups().empty());
 }
 
 TEST_F(RegistryEditing, TextsLongerThanALengthByteAreRefusedWithAMessage)

@@ -110,13 +110,15 @@ TEST_F(RowListTest, UnselectedRowKeepsTheListsColoursAndClipsEachColumn)
     ASSERT_EQ(dc.texts.size(), 2u);
     EXPECT_EQ(dc.texts[0].color, RGB(10, 20, 30));
 
-    // Column 0 (190 px): text box 5 px in from each side, 24 px high.
+    // Column 0: text box 5 px in from each side of its width, 24 px high.
+    const int width0 = m_dlg->m_listRegistry.GetColumnWidth(0);
+    const int width1 = m_dlg->m_listRegistry.GetColumnWidth(1);
     EXPECT_EQ(dc.texts[0].at, (CPoint{5, 40}));
-    EXPECT_EQ(dc.texts[0].clip, (CRect{5, 40, 185, 64}));
-    // Column 1 starts where its cell starts, 186 px wide.
+    EXPECT_EQ(dc.texts[0].clip, (CRect{5, 40, width0 - 5, 64}));
+    // Column 1 starts where its cell starts.
     CRect cell;
     ASSERT_TRUE(m_dlg->m_listRegistry.GetSubItemRect(0, 1, LVIR_LABEL, cell));
-    EXPECT_EQ(dc.texts[1].clip, (CRect{cell.left + 5, cell.top, cell.left + 181, cell.top + 24}));
+    EXPECT_EQ(dc.texts[1].clip, (CRect{cell.left + 5, cell.top, cell.left + width1 - 5, cell.top + 24}));
 }
 
 TEST_F(RowListTest, RenderedRowsShowTheSelectionAcrossBothColumns)
