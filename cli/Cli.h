@@ -31,7 +31,4 @@ struct Console {
 // args: the command line without the program name.
 int Run(std::span<const std::string> args, Console& console);
 
-// The local clock of this machine.
-registry::LocalTime LocalNow();
-
 } // namespace mrv::cli

@@ -2,7 +2,6 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
-#include <ctime>
 #include <ostream>
 #include <vector>
 
@@ -75,14 +74,6 @@ int Run(std::span<const std::string> args, Console& console)
         return kExitOk;
     }
     return command->run(*parsed, console);
-}
-
-registry::LocalTime LocalNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
 } // namespace mrv::cli

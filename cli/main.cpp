@@ -29,7 +29,7 @@ int RunGuarded(const std::vector<std::string>& args, mrv::cli::Console& console)
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    mrv::cli::Console console{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, mrv::cli::LocalNow};
+    mrv::cli::Console console{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, mrv::LocalNow};
     const int status = RunGuarded(args, console);
     // Output that did not reach its reader (disk full, closed pipe) is no
     // success; after a change it must not read as "the file is unchanged".

@@ -2,6 +2,7 @@
 // replaceable interface: tests install scripted doubles that record each call.
 #pragma once
 
+#include "core/LocalClock.h"
 #include "platform/Types.h"
 
 #include <filesystem>
@@ -13,9 +14,7 @@ class CWnd;
 
 namespace mrv::platform {
 
-struct LocalTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
-};
+using LocalTime = mrv::LocalTime;
 
 // The file-open dialog. Texts are CP949; the filter is in the bar notation
 // "Name|pattern|Name|pattern||". The chosen file need not exist.

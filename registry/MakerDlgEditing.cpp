@@ -37,8 +37,7 @@ constexpr std::size_t kConfirmTextBytes = 49;
 
 mrv::registry::LocalTime Now()
 {
-    const auto t = mrv::platform::GetServices().GetLocalTime();
-    return {t.year, t.month, t.day, t.hour, t.minute, t.second};
+    return mrv::platform::GetServices().GetLocalTime();
 }
 
 // Whether some listed entry shows this text, compared as bytes.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/FileIO.h"
+#include "core/LocalClock.h"
 #include "core/Result.h"
 #include "core/Types.h"
 
@@ -37,9 +38,7 @@ constexpr std::size_t kMaxRecordBody = 1024;
 // handset's, and so a damaged or wrong file cannot exhaust the memory.
 constexpr std::uint64_t kMaxRegistryBytes = std::uint64_t{1} << 30;
 
-struct LocalTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
+using LocalTime = mrv::LocalTime;   // backup names use it to the second
 
 struct EntryFields {                 // all texts are CP949 bytes
     LinkKind kind = LinkKind::Mrv;   // chooses path format and trailer

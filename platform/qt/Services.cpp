@@ -15,7 +15,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <pwd.h>
 #include <system_error>
 #include <unistd.h>
@@ -110,17 +109,7 @@ public:
     bool OpenWithAssociatedProgram(const fs::path& file) override { return StartDesktopOpener(file); }
     bool OpenFolder(const fs::path& folder) override { return StartDesktopOpener(folder); }
 
-    LocalTime GetLocalTime() override
-    {
-        const auto now = std::chrono::system_clock::now();
-        const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-        std::tm local{};
-        localtime_r(&seconds, &local);
-        const auto sinceEpoch = now.time_since_epoch();
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch) % 1000;
-        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min,         local.tm_sec,     static_cast<int>(ms.count())};
-    }
+    LocalTime GetLocalTime() override { return mrv::LocalNow(); }
 
     std::string GetUserName() override
     {
