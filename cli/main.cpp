@@ -1,11 +1,15 @@
 // mrvtool's entry point: the process's streams, terminal and clock for Run().
 #include "cli/Cli.h"
+#include "core/Console.h"
+#include "core/LocalClock.h"
+#if defined(_WIN32)
+#include "core/windows/Wide.h"
+#endif
 
 #include <exception>
 #include <iostream>
 #include <new>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -24,12 +28,10 @@ int RunGuarded(const std::vector<std::string>& args, mrv::cli::Console& console)
     return console.changedFile ? mrv::cli::kExitNotConfirmed : mrv::cli::kExitFailed;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int RunTool(const std::vector<std::string>& args)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    mrv::cli::Console console{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1, mrv::LocalNow};
+    mrv::os::UseUtf8Streams();
+    mrv::cli::Console console{std::cin, std::cout, std::cerr, mrv::os::StdinIsTerminal(), mrv::LocalNow};
     const int status = RunGuarded(args, console);
     // Output that did not reach its reader (disk full, closed pipe) is no
     // success; after a change it must not read as "the file is unchanged".
@@ -40,3 +42,18 @@ int main(int argc, char** argv)
     }
     return status;
 }
+
+} // namespace
+
+#if defined(_WIN32)
+// The wide-character entry point: main's narrow arguments would arrive in the
+// ANSI code page, and a Korean title would be stored as question marks.
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(mrv::os::Utf8FromWide(argv[i]));
+    return RunTool(args);
+}
+#else
+int main(int argc, char** argv) { return RunTool(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

@@ -202,10 +202,11 @@ Status PendingFile::Write(const Producer& content)
     return content([this](std::span<const std::uint8_t> piece) { return Append(piece); });
 }
 
-Status PendingFile::Replace(const fs::path& target)
+Status PendingFile::Replace(const fs::path& target, os::File* heldTarget)
 {
     if (auto s = m_file->Sync(); !s) return s;
-    if (auto s = os::RenameReplacing(m_path, target); !s) return s;
+    if (auto s = heldTarget ? os::ReplaceHeld(*heldTarget, m_path, target) : os::RenameReplacing(m_path, target); !s)
+        return s;
     m_file.reset();  // it has its final name now: nothing to remove
     if (auto s = os::SyncFolder(FolderOf(target)); !s) {
         Error e = s.error();
@@ -312,12 +313,11 @@ Result<os::File> OpenForChange(const fs::path& path, std::chrono::milliseconds w
         if (!file) return file.error();
         auto locked = file->TryLock();
         if (!locked) return locked.error();
-        if (*locked) {
-            // The writer before us may have replaced the file under this name:
-            // then the lock belongs on the new file.
-            if (StillNames(path, *file)) return std::move(*file);
-            continue;
-        }
+        // The writer before us may have replaced the file under this name:
+        // then the lock belongs on the new file.
+        if (*locked && !file->BeingReplaced() && StillNames(path, *file)) return std::move(*file);
+        // A writer renaming its new file over this one needs it closed.
+        file->Close();
         if (std::chrono::steady_clock::now() >= deadline) {
             return Error{ErrorCode::Busy,
                          Quoted(path) + " 화일을 다른 프로그램이 바꾸고 있습니다. 잠시 뒤에 다시 해 보세요.", -1, path};

@@ -48,8 +48,9 @@ public:
     Status Append(std::span<const std::uint8_t> bytes);
     Status Write(const Producer& content);
 
-    // Flushes the file, then renames it over target in one step.
-    Status Replace(const std::filesystem::path& target);
+    // Flushes the file, then renames it over target in one step. heldTarget
+    // is target's file where the caller holds it open and locked.
+    Status Replace(const std::filesystem::path& target, os::File* heldTarget = nullptr);
     // Flushes the file, then gives it the name target, which must be free
     // (Exists when it is not).
     Status Place(const std::filesystem::path& target);

@@ -81,10 +81,15 @@ public:
     // False when another holder has it. A file system that keeps no locks
     // counts as granting it.
     Result<bool> TryLock();
+    // True while another writer of this program, which held the lock before
+    // us, is replacing this file by a rename (ReplaceHeld): the file is on its
+    // way out, and a writer must open the name again.
+    bool BeingReplaced() const;
+    // Closes the file now; its lock goes with it.
+    void Close();
 
 private:
     File(fs::path path, std::intptr_t handle) : m_path(std::move(path)), m_handle(handle) {}
-    void Close();
 
     fs::path m_path;
     std::intptr_t m_handle = -1;
@@ -99,6 +104,11 @@ Result<FileInfo> Stat(const fs::path& path);
 
 // Renames from to to, replacing a file of that name in one step.
 Status RenameReplacing(const fs::path& from, const fs::path& to);
+// RenameReplacing(from, to) where held is the file named to, open and locked
+// by the caller. Windows renames over no open file, so there held is closed
+// just before the rename; other writers see BeingReplaced() meanwhile and
+// keep away. Elsewhere held stays open and locked until the caller ends.
+Status ReplaceHeld(File& held, const fs::path& from, const fs::path& to);
 // Renames from to to; Exists, changing nothing, when to is taken.
 Status RenameNoReplace(const fs::path& from, const fs::path& to);
 Status RemoveFile(const fs::path& path);

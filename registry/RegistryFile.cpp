@@ -803,7 +803,7 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
         return WithFile(Unchanged(s.error()), file);
     const auto header = Header(walked->entryCount - 1, walked->recordsSize - static_cast<std::int32_t>(doomed->size));
     if (auto s = replacement->File().WriteAt(0, header); !s) return WithFile(Unchanged(s.error()), file);
-    if (auto s = replacement->Replace(opened->target); !s) {
+    if (auto s = replacement->Replace(opened->target, &reg); !s) {
         if (s.error().code == ErrorCode::NotConfirmed)
             return WithFile(NotConfirmed(s.error(), "항목은 지웠지만 디스크에 다 쓰였는지 확인하지 못했습니다.", outcome.backup), file);
         return WithFile(Unchanged(s.error()), file);

@@ -192,6 +192,12 @@ Result<bool> File::TryLock()
     return Fail(ErrorCode::OpenFailed, m_path, "잠글", errno);
 }
 
+// A rename here replaces an open file, lock and all: nothing is ever between
+// the lock and the new name.
+bool File::BeingReplaced() const { return false; }
+
+Status ReplaceHeld(File& /*held*/, const fs::path& from, const fs::path& to) { return RenameReplacing(from, to); }
+
 Result<fs::path> FinalPath(const fs::path& path)
 {
     fs::path p = path;

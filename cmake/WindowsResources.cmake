@@ -1,0 +1,11 @@
+# The manifest and version resource of a Windows program: the system may use
+# UTF-8 as the program's code page and long paths, and shows the version and a
+# description in the file's properties.
+function(mrv_windows_resources target description)
+  set(MRV_RES_NAME ${target})
+  set(MRV_RES_DESCRIPTION "${description}")
+  set(MRV_RES_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+  configure_file(${MRV_ROOT}/cmake/windows/program.manifest.in ${MRV_RES_MANIFEST} @ONLY)
+  configure_file(${MRV_ROOT}/cmake/windows/program.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+endfunction()
