@@ -118,7 +118,7 @@ const MessageMap* CMakerDlg::GetThisMessageMap()
         OnBnClicked(IDC_LOAD_REGISTRY, &CMakerDlg::OnLoadRegistry),
         OnEnChange(IDC_LINK_TITLE, &CMakerDlg::OnChangeLinkTitle),
         OnBnClicked(IDC_ADD_ENTRY, &CMakerDlg::OnAddEntry),
-        OnNotify(NM_RCLICK, IDC_REGISTRY_LIST, &CMakerDlg::OnRClickRegistryList),
+        OnNotify(NotifyCode::RightClick, IDC_REGISTRY_LIST, &CMakerDlg::OnRClickRegistryList),
         OnWmLButtonDblClk(&CMakerDlg::OnLButtonDblClk),
         OnBnClicked(IDC_EXTRA_INFO, &CMakerDlg::OnExtraInfo),
         OnWmLButtonDown(&CMakerDlg::OnLButtonDown),
@@ -170,8 +170,8 @@ bool CMakerDlg::OnInitDialog()
     m_btnModOption.EnableWindow(false);
     m_bDcfTarget = 0;
 
-    m_listRegistry.InsertColumn(0, K("노래제목"), LVCFMT_LEFT, FixedPixels({kTitleColumnWidth, 0}).x);
-    m_listRegistry.InsertColumn(1, K("Link된 화일"), LVCFMT_LEFT, FixedPixels({kLinkColumnWidth, 0}).x);
+    m_listRegistry.InsertColumn(0, K("노래제목"), ColumnFormat::Left, FixedPixels({kTitleColumnWidth, 0}).x);
+    m_listRegistry.InsertColumn(1, K("Link된 화일"), ColumnFormat::Left, FixedPixels({kLinkColumnWidth, 0}).x);
 
     const mrv::AudioInfo audio = mrv::registry::DefaultAudioInfo();
     m_szSampleRateKhz = audio.samplingRate;
@@ -182,7 +182,7 @@ bool CMakerDlg::OnInitDialog()
 
     g_dlgCacheSearch.Create(IDD_CACHE_SEARCH, this);
     g_dlgCacheSearch.SetIcon(IDR_MAINFRAME, true);
-    g_dlgCacheSearch.ShowWindow(SW_HIDE);
+    g_dlgCacheSearch.ShowWindow(ShowCmd::Hide);
     g_dlgCacheSearch.m_szAutoName = kFirstAutoName;
     g_dlgCacheSearch.UpdateData(false);
 
@@ -193,7 +193,7 @@ bool CMakerDlg::OnInitDialog()
 void CMakerDlg::OnShowSearch()
 {
     UpdateData(true);
-    g_dlgCacheSearch.ShowWindow(SW_SHOW);
+    g_dlgCacheSearch.ShowWindow(ShowCmd::Show);
     g_dlgCacheSearch.m_bRefreshActive = 1;
     if (!m_strSaveFolder.empty()) g_dlgCacheSearch.m_strSaveLocation = m_strSaveFolder;
     g_dlgCacheSearch.UpdateData(false);

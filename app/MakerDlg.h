@@ -74,7 +74,7 @@ public:
 
     // ---- Registry editing (registry/MakerDlgEditing.cpp) ----
     void OnAddEntry();
-    void OnRClickRegistryList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnRClickRegistryList(NotifyHeader* pNMHDR, MessageResult* pResult);
     bool IsPathListed(const std::string& path) const;
     bool IsTitleListed(const std::string& title) const;
 

@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     mrv::platform::testing::ToolkitScope toolkit(argc, argv);
     CMakerDlg dlg;
     if (!dlg.Create(IDD_MAKER_DIALOG)) return 1;
-    dlg.ShowWindow(SW_SHOW);
+    dlg.ShowWindow(ShowCmd::Show);
     mrv::platform::testing::ProcessEvents(200);
     const bool saved = mrv::platform::testing::SavePng(dlg, argv[1]);
     dlg.DestroyWindow();

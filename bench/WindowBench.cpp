@@ -41,16 +41,16 @@ public:
     fs::path registry;
     fs::path temp;
 
-    int MessageBox(CWnd*, const std::string&, const std::string&, unsigned type) override
+    int MessageBoxCp949(CWnd*, const std::string&, const std::string&, unsigned type) override
     {
-        return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+        return (type & MsgBox::TypeMask) == MsgBox::YesNo ? CommandId::Yes : CommandId::Ok;
     }
-    std::optional<fs::path> GetOpenFileName(CWnd*, const platform::OpenFileRequest&) override { return registry; }
+    std::optional<fs::path> GetOpenFilePath(CWnd*, const platform::OpenFileRequest&) override { return registry; }
     platform::BrowseResult BrowseForFolder(CWnd*, const platform::BrowseRequest&) override { return std::nullopt; }
     bool OpenWithAssociatedProgram(const fs::path&) override { return false; }
     bool OpenFolder(const fs::path&) override { return false; }
     platform::LocalTime GetLocalTime() override { return {2005, 8, 9, 7, 3, ++m_second % 60, 0}; }
-    std::string GetUserName() override { return "bench"; }
+    std::string GetUserNameCp949() override { return "bench"; }
     fs::path GetProgramFolder() override { return TheScratch().Dir() / ""; }
     fs::path GetTempFolder() override { return temp / ""; }
     fs::path GetHomeFolder() override { return TheScratch().Dir() / ""; }
@@ -158,7 +158,7 @@ void BM_WindowDeleteYes(benchmark::State& state)
     Measure(
         state,
         [] {
-            g_window->m_listRegistry.SetItemState(kRow, LVIS_SELECTED, LVIS_SELECTED);
+            g_window->m_listRegistry.SetItemState(kRow, ListItemState::Selected, ListItemState::Selected);
             testing::RightClickListRow(g_window->m_listRegistry, kRow);
         },
         [] {
@@ -209,7 +209,7 @@ int main(int argc, char** argv)
     {
         CMakerDlg window;
         if (!window.Create(IDD_MAKER_DIALOG)) return 1;
-        window.ShowWindow(SW_SHOW);
+        window.ShowWindow(ShowCmd::Show);
         g_window = &window;
         Click(IDC_NO_BACKUP);         // the append's own backup is another matter
         Click(IDC_ENTRY_KIND_MOD);    // a path none of the listed entries has

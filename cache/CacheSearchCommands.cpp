@@ -57,7 +57,7 @@ void CCacheSearchDlg::OnSaveLocation()
     UpdateData(true);
     fs::path chosen;
     if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, m_strSaveLocation) || chosen.empty()) {
-        MessageBox(FolderChangeCancelledText(), kCaption, MB_OK);
+        MessageBoxCp949(FolderChangeCancelledText(), kCaption, MsgBox::Ok);
         return;
     }
     // The saved list follows the new folder at the next save-scan tick.
@@ -92,7 +92,7 @@ void CCacheSearchDlg::OnCopyToSaveFolder()
     }
 }
 
-void CCacheSearchDlg::OnDblClkSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+void CCacheSearchDlg::OnDblClkSavedList(NotifyHeader* /*pNMHDR*/, MessageResult* pResult)
 {
     *pResult = 0;
     const int row = m_rowsSaved.FirstSelected();
@@ -103,7 +103,7 @@ void CCacheSearchDlg::OnDblClkSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     ScanSaveFolder();
 }
 
-void CCacheSearchDlg::OnRClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+void CCacheSearchDlg::OnRClickSavedList(NotifyHeader* /*pNMHDR*/, MessageResult* pResult)
 {
     *pResult = 0;
     CRenameEditDlg popup(this);
@@ -119,7 +119,7 @@ void CCacheSearchDlg::OnRClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     popup.m_nTop = frame.top + offset.y + FixedPixels({0, kPopupRowHeight}).y * row;
     popup.m_strName = ShownName(m_rowsSaved.RowName(row));
     const std::string offered = popup.m_strName;
-    if (popup.DoModal() != IDOK) return;
+    if (popup.DoModal() != CommandId::Ok) return;
 
     // Renaming stays inside the save folder and never replaces a file. A name
     // left as offered changes nothing, even where the list shows a name CP949
@@ -129,7 +129,7 @@ void CCacheSearchDlg::OnRClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
     ScanSaveFolder();
 }
 
-void CCacheSearchDlg::OnClickSavedList(NMHDR* /*pNMHDR*/, LRESULT* pResult)
+void CCacheSearchDlg::OnClickSavedList(NotifyHeader* /*pNMHDR*/, MessageResult* pResult)
 {
     *pResult = 0;
     const int row = m_rowsSaved.FirstSelected();

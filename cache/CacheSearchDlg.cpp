@@ -37,9 +37,9 @@ const MessageMap* CCacheSearchDlg::GetThisMessageMap()
         OnWmTimer(&CCacheSearchDlg::OnTimer),
         OnBnClicked(IDC_SAVE_LOCATION, &CCacheSearchDlg::OnSaveLocation),
         OnBnClicked(IDC_COPY_TO_SAVE, &CCacheSearchDlg::OnCopyToSaveFolder),
-        OnNotify(NM_DBLCLK, IDC_SAVED_LIST, &CCacheSearchDlg::OnDblClkSavedList),
-        OnNotify(NM_RCLICK, IDC_SAVED_LIST, &CCacheSearchDlg::OnRClickSavedList),
-        OnNotify(NM_CLICK, IDC_SAVED_LIST, &CCacheSearchDlg::OnClickSavedList),
+        OnNotify(NotifyCode::DoubleClick, IDC_SAVED_LIST, &CCacheSearchDlg::OnDblClkSavedList),
+        OnNotify(NotifyCode::RightClick, IDC_SAVED_LIST, &CCacheSearchDlg::OnRClickSavedList),
+        OnNotify(NotifyCode::Click, IDC_SAVED_LIST, &CCacheSearchDlg::OnClickSavedList),
         OnBnClicked(IDC_PLAY, &CCacheSearchDlg::OnPlay),
         OnWmClose(&CCacheSearchDlg::OnClose),
         OnWmDestroy(&CCacheSearchDlg::OnDestroy),
@@ -59,10 +59,10 @@ bool CCacheSearchDlg::OnInitDialog()
     // Widths in pixels for 굴림, scaled for the font that stands in for it.
     const int name = FixedPixels({kNameColumnWidth, 0}).x;
     const int size = FixedPixels({kSizeColumnWidth, 0}).x;
-    m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), LVCFMT_LEFT, name);
-    m_listCache.InsertColumn(1, "Size", LVCFMT_LEFT, size);
-    m_listSaved.InsertColumn(0, K("저장된 ZQM File"), LVCFMT_LEFT, name);
-    m_listSaved.InsertColumn(1, "Size", LVCFMT_LEFT, size);
+    m_listCache.InsertColumn(0, K("Internet 임시저장 ZQM File"), ColumnFormat::Left, name);
+    m_listCache.InsertColumn(1, "Size", ColumnFormat::Left, size);
+    m_listSaved.InsertColumn(0, K("저장된 ZQM File"), ColumnFormat::Left, name);
+    m_listSaved.InsertColumn(1, "Size", ColumnFormat::Left, size);
     m_bBusy = 0;
     m_bRefreshActive = 0;
     SetTimer(kCacheTimer, kScanPeriodMs);

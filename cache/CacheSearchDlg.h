@@ -38,9 +38,9 @@ public:
 
     void OnSaveLocation();
     void OnCopyToSaveFolder();
-    void OnDblClkSavedList(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnRClickSavedList(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnClickSavedList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnDblClkSavedList(NotifyHeader* pNMHDR, MessageResult* pResult);
+    void OnRClickSavedList(NotifyHeader* pNMHDR, MessageResult* pResult);
+    void OnClickSavedList(NotifyHeader* pNMHDR, MessageResult* pResult);
     void OnPlay();
 
     // The host file names of the rows (the lists show them in CP949).

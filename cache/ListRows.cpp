@@ -25,7 +25,7 @@ void ListRows::AppendRow(const std::string& name, const std::string& sizeText)
 
 bool ListRows::IsSelected(int row) const
 {
-    return (m_list.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    return (m_list.GetItemState(row, ListItemState::Selected) & ListItemState::Selected) != 0;
 }
 
 int ListRows::FirstSelected() const

@@ -27,6 +27,6 @@ bool CRenameEditDlg::OnInitDialog()
     CDialog::OnInitDialog();
     MoveTo(CPoint{m_nLeft, m_nTop});
     SetTopMost();
-    ShowWindow(SW_SHOW);
+    ShowWindow(ShowCmd::Show);
     return true;
 }

@@ -68,21 +68,21 @@ void CMakerDlg::MakeLinkFile()
     if (folder.empty()) {
         fs::path chosen;
         if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, fs::path()) || chosen.empty()) {
-            MessageBox(FolderChangeCancelledText(), kCaption, MB_OK);
+            MessageBoxCp949(FolderChangeCancelledText(), kCaption, MsgBox::Ok);
             return;
         }
         folder = WithTrailingSeparator(chosen);
     }
 
     const fs::path file = folder / m_strLinkFileName;
-    MessageBox(Shown(file), kCaption, MB_OK);
+    MessageBoxCp949(Shown(file), kCaption, MsgBox::Ok);
 
     // The file appears whole or not at all; the path message above does not
     // say whether it worked, so a failure gets a message of its own.
     auto bytes = mrv::link::EncodeLink(KindOf(m_nLinkKind), m_strLinkTitle, m_nStorageLocation, m_nLinkNumber);
     mrv::Status written = bytes ? mrv::WriteFileWhole(file, *bytes) : mrv::Status(bytes.error());
     if (!written) {
-        MessageBox(LinkNotWritten() + "\n" + mrv::text::Utf8ToCp949Lossy(written.error().message), kCaption, MB_OK);
+        MessageBoxCp949(LinkNotWritten() + "\n" + mrv::text::Utf8ToCp949Lossy(written.error().message), kCaption, MsgBox::Ok);
     }
 }
 
@@ -92,7 +92,7 @@ void CMakerDlg::OnChangeSaveFolder()
 
     fs::path chosen;
     if (!BrowseForFolderWithInitial(chosen, FolderPrompt(), this, std::nullopt, m_strSaveFolder) || chosen.empty()) {
-        MessageBox(FolderChangeCancelledText(), kCaption, MB_OK);
+        MessageBoxCp949(FolderChangeCancelledText(), kCaption, MsgBox::Ok);
         return;
     }
     m_strSaveFolder = WithTrailingSeparator(chosen);

@@ -32,7 +32,7 @@ void CMakerDlg::OnExtraInfo()
     dlg.m_strCopyrightHolder = m_szCopyrightHolder;
     dlg.m_strAudioFormat = m_szAudioFormat;
 
-    if (dlg.DoModal() != IDOK) return;
+    if (dlg.DoModal() != CommandId::Ok) return;
 
     // All five are taken, changed or not; an emptied edit gives an empty text.
     m_szBitrate = dlg.m_strBitrate;

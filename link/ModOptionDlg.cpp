@@ -25,5 +25,5 @@ void CModOptionDlg::DoDataExchange(CDataExchange* pDX)
 void CModOptionDlg::OnOK()
 {
     UpdateData(true);
-    EndDialog(IDOK);
+    EndDialog(CommandId::Ok);
 }

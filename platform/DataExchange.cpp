@@ -37,7 +37,7 @@ std::string FormatPrompt(std::string_view utf8Template, const std::string& arg1,
 
 void FailWithPrompt(CDataExchange* pDX, const std::string& cp949Prompt)
 {
-    AfxMessageBox(cp949Prompt, MB_ICONEXCLAMATION | MB_OK);
+    AfxMessageBox(cp949Prompt, MsgBox::IconExclamation | MsgBox::Ok);
     pDX->Fail();
 }
 
@@ -136,7 +136,7 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
     if (pDX->Failed() || control.IsAttached()) return;
     CDialog* dialog = pDX->m_pDlgWnd;
-    const HWND handle = mrv::platform::backend::FindControl(dialog->GetSafeHwnd(), id);
+    WindowHandle* const handle = mrv::platform::backend::FindControl(dialog->GetSafeHwnd(), id);
     if (!handle) return;
     control.Attach(handle);
     dialog->RegisterControlObject(id, &control);
@@ -148,9 +148,9 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value)
     CWnd* control = pDX->PrepareEditCtrl(id);
     if (!control) return;
     if (pDX->m_bSaveAndValidate)
-        value = control->GetWindowText();
+        value = control->GetWindowTextCp949();
     else
-        control->SetWindowText(value);
+        control->SetWindowTextCp949(value);
 }
 
 void DDX_Text(CDataExchange* pDX, int id, int& value)
@@ -159,11 +159,11 @@ void DDX_Text(CDataExchange* pDX, int id, int& value)
     CWnd* control = pDX->PrepareEditCtrl(id);
     if (!control) return;
     if (!pDX->m_bSaveAndValidate) {
-        control->SetWindowText(std::to_string(value));
+        control->SetWindowTextCp949(std::to_string(value));
         return;
     }
     int parsed = 0;
-    if (!mrv::platform::ParseDialogInteger(control->GetWindowText(), parsed)) {
+    if (!mrv::platform::ParseDialogInteger(control->GetWindowTextCp949(), parsed)) {
         FailWithPrompt(pDX, mrv::text::K(kParseIntPrompt));
         return;
     }
@@ -177,12 +177,12 @@ void DDX_Text(CDataExchange* pDX, int id, std::filesystem::path& value)
     if (!control) return;
     const std::string shown = PathDisplayText(value);
     if (!pDX->m_bSaveAndValidate) {
-        control->SetWindowText(shown);
+        control->SetWindowTextCp949(shown);
         return;
     }
     // The display text is lossy: reading it back would turn every character
     // CP949 lacks into '?'. Only a text that differs from it is a new path.
-    const std::string text = control->GetWindowText();
+    const std::string text = control->GetWindowTextCp949();
     if (text != shown) value = PathFromDisplayText(text);
 }
 
@@ -216,8 +216,8 @@ void DDX_Radio(CDataExchange* pDX, int id, int& value)
             }
             ++index;
         }
-        control = control->GetNextWindow();
-    } while (control && (control->GetStyle() & CS_GROUP) == 0);
+        control = control->GetNextControl();
+    } while (control && (control->GetStyle() & ControlStyle::Group) == 0);
 }
 
 // ---- Validation steps ----------------------------------------------------------

@@ -55,7 +55,7 @@ void Guarded(CDialog& dialog, Fn&& fn)
     }
     try {
         std::string text = mrv::text::K(problem) + mrv::text::Utf8ToCp949Lossy(detail);
-        dialog.MessageBox(text, mrv::platform::backend::ProgramName(), MB_OK | MB_ICONERROR);
+        dialog.MessageBoxCp949(text, mrv::platform::backend::ProgramName(), MsgBox::Ok | MsgBox::IconError);
     } catch (...) {
         // Not even the message could be shown; the window goes on all the same.
     }
@@ -84,24 +84,24 @@ const MessageMapEntry* CDialog::FindEntry(Msg msg, int code, int id) const
 bool CDialog::DispatchCommand(int code, int id)
 {
     // A write into a control must not start that control's change handler.
-    if (code == EN_CHANGE && IsExchangeRunning()) return false;
+    if (code == NotifyCode::EditChange && IsExchangeRunning()) return false;
     if (const auto* handler = HandlerOf<CommandHandler>(FindEntry(Msg::Command, code, id))) {
         Guarded(*this, [&] { (this->*(*handler))(); });
         return true;
     }
-    if (code != BN_CLICKED) return false;
-    if (id == IDOK) {
+    if (code != NotifyCode::ButtonClicked) return false;
+    if (id == CommandId::Ok) {
         Guarded(*this, [&] { OnOK(); });
         return true;
     }
-    if (id == IDCANCEL) {
+    if (id == CommandId::Cancel) {
         Guarded(*this, [&] { OnCancel(); });
         return true;
     }
     return false;
 }
 
-bool CDialog::DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult)
+bool CDialog::DispatchNotify(NotifyHeader* pNMHDR, MessageResult* pResult)
 {
     const auto* handler = HandlerOf<NotifyHandler>(FindEntry(Msg::Notify, pNMHDR->code, pNMHDR->idFrom));
     if (!handler) return false;
@@ -171,16 +171,16 @@ bool CDialog::OnInitDialog()
 void CDialog::OnOK()
 {
     if (!UpdateData(true)) return;
-    EndDialog(IDOK);
+    EndDialog(CommandId::Ok);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() { EndDialog(CommandId::Cancel); }
 
-void CDialog::OnClose() { DispatchCommand(BN_CLICKED, IDCANCEL); }
+void CDialog::OnClose() { DispatchCommand(NotifyCode::ButtonClicked, CommandId::Cancel); }
 
 void CDialog::OnSysCommand(unsigned nID, std::intptr_t)
 {
-    if ((nID & 0xFFF0) == SC_CLOSE) DispatchClose();
+    if ((nID & 0xFFF0) == SysCommand::Close) DispatchClose();
 }
 
 void CDialog::OnLButtonDown(unsigned, CPoint) {}
@@ -197,9 +197,9 @@ CPoint CDialog::FixedPixels(CPoint gulimPixels) const
     return {scale(gulimPixels.x, units.x, kGulimBaseUnits.x), scale(gulimPixels.y, units.y, kGulimBaseUnits.y)};
 }
 
-int CDialog::MessageBox(const std::string& text, const std::string& caption, unsigned type)
+int CDialog::MessageBoxCp949(const std::string& text, const std::string& caption, unsigned type)
 {
-    return mrv::platform::GetServices().MessageBox(this, text, caption, type);
+    return mrv::platform::GetServices().MessageBoxCp949(this, text, caption, type);
 }
 
 // ---- Controls by id -------------------------------------------------------------------
@@ -207,7 +207,7 @@ int CDialog::MessageBox(const std::string& text, const std::string& caption, uns
 CWnd* CDialog::GetDlgItem(int id) const
 {
     if (auto it = m_attached.find(id); it != m_attached.end()) return it->second;
-    HWND control = mrv::platform::backend::FindControl(m_hWnd, id);
+    WindowHandle* control = mrv::platform::backend::FindControl(m_hWnd, id);
     if (!control) return nullptr;
     std::unique_ptr<CWnd>& wrapper = m_wrappers[id];
     if (!wrapper || wrapper->GetSafeHwnd() != control) {
@@ -241,7 +241,7 @@ void CDialog::ReleaseControlObjects()
 
 // ---- List defaults ----------------------------------------------------------------------
 
-bool CListCtrl::OnChildNotify(unsigned, std::uintptr_t, std::intptr_t, LRESULT*) { return false; }
+bool CListCtrl::OnChildNotify(unsigned, std::uintptr_t, std::intptr_t, MessageResult*) { return false; }
 
 void CListCtrl::DrawItem(DrawItemStruct*) {}
 
@@ -266,7 +266,7 @@ int AfxMessageBox(const std::string& text, unsigned type)
     // Owned by the window the user works in, so that only it is blocked.
     CWnd* owner = mrv::platform::backend::ActiveDialog();
     if (!owner && app && app->m_pMainWnd && app->m_pMainWnd->IsAttached()) owner = app->m_pMainWnd;
-    return mrv::platform::GetServices().MessageBox(owner, text, caption, type);
+    return mrv::platform::GetServices().MessageBoxCp949(owner, text, caption, type);
 }
 
 namespace mrv::platform::backend {

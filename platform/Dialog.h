@@ -20,8 +20,8 @@ class CDialog;
 // a handler of the wrong shape or class does not compile.
 
 enum class Msg {
-    Command,        // a control's notification: BN_CLICKED, EN_CHANGE (code, id)
-    Notify,         // WM_NOTIFY from a list: NM_CLICK, NM_DBLCLK, NM_RCLICK (code, id)
+    Command,        // a control's notification: a click or a change (NotifyCode, id)
+    Notify,         // a list's notification: clicks on it (NotifyCode, id)
     LButtonDown,    // mouse presses on the dialog itself, client coordinates
     LButtonDblClk,
     SysCommand,
@@ -32,7 +32,7 @@ enum class Msg {
 };
 
 using CommandHandler = void (CDialog::*)();
-using NotifyHandler = void (CDialog::*)(NMHDR* pNMHDR, LRESULT* pResult);
+using NotifyHandler = void (CDialog::*)(NotifyHeader* pNMHDR, MessageResult* pResult);
 using MouseHandler = void (CDialog::*)(unsigned nFlags, CPoint point);
 using SysCommandHandler = void (CDialog::*)(unsigned nID, std::intptr_t lParam);
 using TimerHandler = void (CDialog::*)(unsigned nIDEvent);
@@ -52,15 +52,15 @@ struct MessageMap {
 template <class D>
 MessageMapEntry OnBnClicked(int id, void (D::*fn)())
 {
-    return {Msg::Command, BN_CLICKED, id, static_cast<CommandHandler>(fn)};
+    return {Msg::Command, NotifyCode::ButtonClicked, id, static_cast<CommandHandler>(fn)};
 }
 template <class D>
 MessageMapEntry OnEnChange(int id, void (D::*fn)())
 {
-    return {Msg::Command, EN_CHANGE, id, static_cast<CommandHandler>(fn)};
+    return {Msg::Command, NotifyCode::EditChange, id, static_cast<CommandHandler>(fn)};
 }
 template <class D>
-MessageMapEntry OnNotify(int code, int id, void (D::*fn)(NMHDR*, LRESULT*))
+MessageMapEntry OnNotify(int code, int id, void (D::*fn)(NotifyHeader*, MessageResult*))
 {
     return {Msg::Notify, code, id, static_cast<NotifyHandler>(fn)};
 }
@@ -102,7 +102,9 @@ MessageMapEntry OnWmDestroy(void (D::*fn)())
 
 // System commands that the framework handles itself (compared with the low
 // four bits cleared, as the platform keeps them for its own use).
-enum : unsigned { SC_CLOSE = 0xF060 };
+namespace SysCommand {
+inline constexpr unsigned Close = 0xF060;
+} // namespace SysCommand
 
 // ---- CDialog ------------------------------------------------------------------
 
@@ -122,8 +124,8 @@ public:
     void DestroyWindow();
 
     virtual bool OnInitDialog();  // default: UpdateData(false); returns true
-    virtual void OnOK();          // default: UpdateData(true), EndDialog(IDOK) on success
-    virtual void OnCancel();      // default: EndDialog(IDCANCEL)
+    virtual void OnOK();          // default: UpdateData(true), EndDialog(CommandId::Ok) on success
+    virtual void OnCancel();      // default: EndDialog(CommandId::Cancel)
     // Ends a modal run with a result, or hides a modeless dialog.
     void EndDialog(int nResult);
 
@@ -151,8 +153,9 @@ public:
     // are.
     CPoint FixedPixels(CPoint gulimPixels) const;
 
-    // A message box owned by this dialog (through the services, so tests can answer it).
-    int MessageBox(const std::string& text, const std::string& caption, unsigned type = MB_OK);
+    // A message box owned by this dialog (through the services, so tests can
+    // answer it); text and caption are CP949.
+    int MessageBoxCp949(const std::string& text, const std::string& caption, unsigned type = MsgBox::Ok);
 
     // Sets the window's large (big = true) or small icon from an icon resource.
     void SetIcon(int iconResourceId, bool big);
@@ -169,8 +172,9 @@ public:
     void AppendSystemMenuSeparator();
     // The text is CP949; '&' marks the mnemonic, "&&" shows one '&'.
     void AppendSystemMenuItem(unsigned id, const std::string& textCp949);
-    // Default handling of a system command: SC_CLOSE is the close box; moving,
-    // sizing and minimising belong to the window manager, so the rest does nothing.
+    // Default handling of a system command: SysCommand::Close is the close box;
+    // moving, sizing and minimising belong to the window manager, so the rest
+    // does nothing.
     void OnSysCommand(unsigned nID, std::intptr_t lParam);
     // Default handling of presses on the dialog itself: nothing.
     void OnLButtonDown(unsigned nFlags, CPoint point);
@@ -187,7 +191,7 @@ public:
     // Dispatches a control notification; returns true when a handler ran.
     // Change notifications are dropped while UpdateData runs.
     bool DispatchCommand(int code, int id);
-    bool DispatchNotify(NMHDR* pNMHDR, LRESULT* pResult);
+    bool DispatchNotify(NotifyHeader* pNMHDR, MessageResult* pResult);
     void DispatchMouse(Msg msg, unsigned flags, CPoint point);
     void DispatchTimer(unsigned id);
     // A system command: the table's entry, else OnSysCommand.
@@ -234,4 +238,4 @@ CWinApp* AfxGetApp();
 int AfxWinMain(int argc, char** argv);
 
 // The framework's message box: caption = the application's title.
-int AfxMessageBox(const std::string& text, unsigned type = MB_OK);
+int AfxMessageBox(const std::string& text, unsigned type = MsgBox::Ok);

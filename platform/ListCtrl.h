@@ -10,7 +10,7 @@
 
 // A solid brush: only its colour matters here.
 struct CBrush {
-    COLORREF color = 0;
+    Color color = 0;
 };
 
 // Stand-in for a device context: the few operations a row painter needs.
@@ -20,25 +20,25 @@ public:
     virtual ~CDC() = default;
     virtual int SaveDC() = 0;
     virtual bool RestoreDC(int saved) = 0;
-    virtual COLORREF GetBkColor() const = 0;
-    virtual COLORREF GetTextColor() const = 0;
-    virtual COLORREF SetTextColor(COLORREF color) = 0;   // returns the previous colour
-    virtual int SetBkMode(int mode) = 0;                 // TRANSPARENT or OPAQUE
-    virtual unsigned SetTextAlign(unsigned align) = 0;   // TA_LEFT | TA_TOP
+    virtual Color GetBkColor() const = 0;
+    virtual Color GetTextColor() const = 0;
+    virtual Color SetTextColor(Color color) = 0;         // returns the previous colour
+    virtual int SetBkMode(int mode) = 0;                 // BkMode::Transparent or Opaque
+    virtual unsigned SetTextAlign(unsigned align) = 0;   // TextAlign::Left | TextAlign::Top
     virtual void FillRect(const CRect& rect, const CBrush& brush) = 0;
-    // Draws CP949 text with its top-left at (x, y); with ETO_CLIPPED nothing
-    // falls outside clip.
-    virtual bool ExtTextOut(int x, int y, unsigned options, const CRect* clip, const std::string& cp949) = 0;
+    // Draws CP949 text with its top-left at (x, y); with TextOutOption::Clipped
+    // nothing falls outside clip.
+    virtual bool ExtTextOutCp949(int x, int y, unsigned options, const CRect* clip, const std::string& cp949) = 0;
     virtual void DrawFocusRect(const CRect& rect) = 0;
 };
 
-// The system colours of the current theme (COLOR_HIGHLIGHT, ...).
-COLORREF GetSysColor(int index);
+// The system colours of the current theme (SysColor::Highlight, ...).
+Color GetSystemColor(int index);
 
 // What the list hands its owner-draw code for one row.
 struct DrawItemStruct {
     unsigned itemID = 0;      // row index
-    unsigned itemState = 0;   // ODS_SELECTED, ODS_FOCUS
+    unsigned itemState = 0;   // OwnerDrawState bits
     CDC* pDC = nullptr;
     CRect rcItem;             // the row across all columns, client pixels
 };
@@ -54,7 +54,7 @@ public:
 
 class CListCtrl : public CWnd {
 public:
-    int InsertColumn(int column, const std::string& heading, int format = LVCFMT_LEFT, int width = -1);
+    int InsertColumn(int column, const std::string& heading, int format = ColumnFormat::Left, int width = -1);
     int GetColumnWidth(int column) const;
     // The user drags a column's border (or the program sets the width), in pixels.
     bool SetColumnWidth(int column, int width);
@@ -75,13 +75,13 @@ public:
     unsigned GetItemState(int item, unsigned mask) const;
     bool SetItemState(int item, unsigned state, unsigned mask);
 
-    // Rectangle of one cell of a row, client pixels; area LVIR_LABEL or LVIR_BOUNDS.
+    // Rectangle of one cell of a row, client pixels; area ListItemRect::Label or Bounds.
     bool GetSubItemRect(int item, int subItem, int area, CRect& rect) const;
 
-    // Messages the parent reflects back to the control (WM_DRAWITEM for an
-    // owner-drawn list). Returns true when handled. lParam of WM_DRAWITEM
-    // points at a DrawItemStruct. The default handles nothing.
-    virtual bool OnChildNotify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, LRESULT* pResult);
+    // Messages the parent reflects back to the control (WindowMsg::DrawItem for
+    // an owner-drawn list). Returns true when handled. lParam of DrawItem points
+    // at a DrawItemStruct. The default handles nothing.
+    virtual bool OnChildNotify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, MessageResult* pResult);
     // Paints one owner-drawn row. The default paints nothing.
     virtual void DrawItem(DrawItemStruct* pDrawItem);
 };

@@ -50,10 +50,13 @@ class Services {
 public:
     virtual ~Services() = default;
 
-    // text and caption are CP949; type is MB_ flags; returns IDOK, IDYES or IDNO
-    // (IDCANCEL or IDNO when the box is closed without a choice).
-    virtual int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) = 0;
-    virtual std::optional<std::filesystem::path> GetOpenFileName(CWnd* owner, const OpenFileRequest& request) = 0;
+    // Names say what they carry where the classic name is a Windows macro (see
+    // platform/Types.h): the text's encoding, or a path rather than a name.
+
+    // text and caption are CP949; type is MsgBox flags; returns CommandId::Ok,
+    // Yes or No (Cancel or No when the box is closed without a choice).
+    virtual int MessageBoxCp949(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) = 0;
+    virtual std::optional<std::filesystem::path> GetOpenFilePath(CWnd* owner, const OpenFileRequest& request) = 0;
     virtual BrowseResult BrowseForFolder(CWnd* owner, const BrowseRequest& request) = 0;
 
     // Opens a file with the program associated with its type; false when it could not be started.
@@ -62,7 +65,7 @@ public:
     virtual bool OpenFolder(const std::filesystem::path& folder) = 0;
 
     virtual LocalTime GetLocalTime() = 0;
-    virtual std::string GetUserName() = 0;                // CP949; empty when unknown
+    virtual std::string GetUserNameCp949() = 0;           // empty when unknown
     virtual std::filesystem::path GetProgramFolder() = 0; // folder of the executable, with a trailing separator
     virtual std::filesystem::path GetTempFolder() = 0;    // with a trailing separator
     virtual std::filesystem::path GetHomeFolder() = 0;    // with a trailing separator

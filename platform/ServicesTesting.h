@@ -14,10 +14,10 @@ namespace mrv::platform::testing {
 struct MessageBoxView {
     std::string title;    // UTF-8
     std::string text;     // UTF-8
-    unsigned type = 0;    // MB_ button and icon flags of what is shown
+    unsigned type = 0;    // MsgBox button and icon flags of what is shown
 };
 std::optional<MessageBoxView> ActiveMessageBox();
-// Clicks the button that gives result: IDOK, IDYES or IDNO.
+// Clicks the button that gives result: CommandId::Ok, Yes or No.
 bool AnswerMessageBox(int result);
 
 struct FileDialogView {

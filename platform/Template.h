@@ -19,30 +19,27 @@ enum class ControlKind {
     Line,         // horizontal black frame
 };
 
-// Style flags of a control. Several apply to one kind only.
-enum ControlStyle : std::uint32_t {
-    CS_NONE = 0,
-    CS_GROUP = 1u << 0,          // starts a group (radio groups end before the next one)
-    CS_TABSTOP = 1u << 1,
-    CS_DISABLED = 1u << 2,
-    CS_DEFAULT = 1u << 3,        // default push button: Enter activates it
-    CS_SUNKEN = 1u << 4,         // sunken static field
-    CS_CENTER = 1u << 5,         // text centred horizontally
-    CS_VCENTER = 1u << 6,        // text centred vertically
-    CS_RIGHT = 1u << 7,          // text right-aligned
-    CS_BORDER = 1u << 8,
-    CS_MULTILINE = 1u << 9,      // several lines (statics, button captions)
-    CS_AUTOHSCROLL = 1u << 10,   // edit scrolls horizontally
-    CS_RAISED = 1u << 11,        // push button with a raised double frame
-    CS_NOPREFIX = 1u << 12,      // '&' is shown, not taken as a mnemonic
-    CS_SINGLESEL = 1u << 13,     // list view allows one selected row
-    CS_OWNERDRAW = 1u << 14,     // list view rows are painted by the program
-    CS_HIDDEN = 1u << 15,
-};
-constexpr ControlStyle operator|(ControlStyle a, ControlStyle b)
-{
-    return static_cast<ControlStyle>(static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b));
-}
+// Style flags of a control. Several apply to one kind only. Scoped, as the
+// Windows headers define DS_ and CS_ names of their own (see Types.h).
+namespace ControlStyle {
+inline constexpr std::uint32_t None = 0;
+inline constexpr std::uint32_t Group = 1u << 0;         // starts a group (radio groups end before the next one)
+inline constexpr std::uint32_t TabStop = 1u << 1;
+inline constexpr std::uint32_t Disabled = 1u << 2;
+inline constexpr std::uint32_t Default = 1u << 3;       // default push button: Enter activates it
+inline constexpr std::uint32_t Sunken = 1u << 4;        // sunken static field
+inline constexpr std::uint32_t Center = 1u << 5;        // text centred horizontally
+inline constexpr std::uint32_t VCenter = 1u << 6;       // text centred vertically
+inline constexpr std::uint32_t Right = 1u << 7;         // text right-aligned
+inline constexpr std::uint32_t Border = 1u << 8;
+inline constexpr std::uint32_t MultiLine = 1u << 9;     // several lines (statics, button captions)
+inline constexpr std::uint32_t AutoHScroll = 1u << 10;  // edit scrolls horizontally
+inline constexpr std::uint32_t Raised = 1u << 11;       // push button with a raised double frame
+inline constexpr std::uint32_t NoPrefix = 1u << 12;     // '&' is shown, not taken as a mnemonic
+inline constexpr std::uint32_t SingleSel = 1u << 13;    // list view allows one selected row
+inline constexpr std::uint32_t OwnerDraw = 1u << 14;    // list view rows are painted by the program
+inline constexpr std::uint32_t Hidden = 1u << 15;
+} // namespace ControlStyle
 
 struct ControlTemplate {
     ControlKind kind;
@@ -53,20 +50,17 @@ struct ControlTemplate {
     int resourceId = 0;   // bitmap or icon shown by a picture control
 };
 
-enum DialogStyle : std::uint32_t {
-    DS_NONE = 0,
-    DS_CAPTION = 1u << 0,      // title bar
-    DS_SYSMENU = 1u << 1,      // system menu and close box
-    DS_MINIMIZEBOX = 1u << 2,
-    DS_MODALFRAME = 1u << 3,
-    DS_APPWINDOW = 1u << 4,    // shown on the task bar
-    DS_NOBORDER = 1u << 5,     // popup without caption and border
-    DS_VISIBLE = 1u << 6,      // a modeless dialog is shown as soon as it is created
-};
-constexpr DialogStyle operator|(DialogStyle a, DialogStyle b)
-{
-    return static_cast<DialogStyle>(static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b));
-}
+// Style flags of a dialog.
+namespace DialogStyle {
+inline constexpr std::uint32_t None = 0;
+inline constexpr std::uint32_t Caption = 1u << 0;      // title bar
+inline constexpr std::uint32_t SysMenu = 1u << 1;      // system menu and close box
+inline constexpr std::uint32_t MinimizeBox = 1u << 2;
+inline constexpr std::uint32_t ModalFrame = 1u << 3;
+inline constexpr std::uint32_t AppWindow = 1u << 4;    // shown on the task bar
+inline constexpr std::uint32_t NoBorder = 1u << 5;     // popup without caption and border
+inline constexpr std::uint32_t Visible = 1u << 6;      // a modeless dialog is shown as soon as it is created
+} // namespace DialogStyle
 
 struct DialogTemplate {
     int id;

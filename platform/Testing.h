@@ -38,7 +38,7 @@ void Click(CWnd& button);
 // characters that CP949 cannot hold or that go beyond the edit's byte limit are refused.
 void Type(CWnd& edit, std::string_view utf8);
 // Replaces the edit's text as a user would by select-all and typing.
-void ReplaceText(CWnd& edit, std::string_view utf8);
+void ReplaceTextUtf8(CWnd& edit, std::string_view utf8);
 // The text the control shows, as UTF-8.
 std::string TextUtf8(const CWnd& control);
 // Key presses sent to the window that has the focus in this dialog.
@@ -74,7 +74,8 @@ bool PressMenuMnemonic(char letter);
 bool ClickMenuItem(std::string_view utf8);
 // Escape in the open menu: it closes without a choice.
 void CloseOpenMenu();
-// Mouse on a list row: selects the row, then notifies NM_CLICK / NM_DBLCLK / NM_RCLICK.
+// Mouse on a list row: selects the row, then notifies NotifyCode::Click,
+// DoubleClick or RightClick.
 void ClickListRow(CListCtrl& list, int row);
 void DoubleClickListRow(CListCtrl& list, int row);
 void RightClickListRow(CListCtrl& list, int row);

@@ -1,61 +1,115 @@
 // Plain values of the dialog framework: ids, flags, geometry, colours.
+//
+// The classic framework spells these as IDOK, MB_OK, SW_SHOW, NM_CLICK,
+// COLORREF, HWND, RGB and so on. The Windows headers define most of those
+// names as macros or declare them as types, and the native backend includes
+// this header beside <windows.h>; so here the constants are scoped
+// (CommandId::Ok, MsgBox::IconError, NotifyCode::Click ...) and the types are
+// our own (WindowHandle, Color, NotifyHeader, MessageResult). The values are
+// the platform's, so a backend may pass them through unchanged.
 #pragma once
 
 #include <cstdint>
 
-// Results of a dialog or a message box.
-enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+// Ids of the standard commands: the buttons OK and Cancel (as control ids),
+// the result of a dialog (EndDialog) and the answer of a message box.
+namespace CommandId {
+inline constexpr int Ok = 1;
+inline constexpr int Cancel = 2;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+} // namespace CommandId
 
-// Message box flags the program uses.
-enum : unsigned {
-    MB_OK = 0x0000,
-    MB_YESNO = 0x0004,
-    MB_ICONERROR = 0x0010,
-    MB_ICONQUESTION = 0x0020,
-    MB_ICONEXCLAMATION = 0x0030,
-    MB_TYPEMASK = 0x000F,
-    MB_ICONMASK = 0x00F0,
-};
+// Message box flags the program uses: one button set, one icon.
+namespace MsgBox {
+inline constexpr unsigned Ok = 0x0000;
+inline constexpr unsigned YesNo = 0x0004;
+inline constexpr unsigned IconError = 0x0010;
+inline constexpr unsigned IconQuestion = 0x0020;
+inline constexpr unsigned IconExclamation = 0x0030;
+inline constexpr unsigned TypeMask = 0x000F;   // the button set
+inline constexpr unsigned IconMask = 0x00F0;
+} // namespace MsgBox
 
-// ShowWindow commands.
-enum : int { SW_HIDE = 0, SW_SHOW = 5 };
+// Commands of CWnd::ShowWindow.
+namespace ShowCmd {
+inline constexpr int Hide = 0;
+inline constexpr int Show = 5;
+} // namespace ShowCmd
 
-// Notification codes of the message tables.
-enum : int {
-    BN_CLICKED = 0,
-    EN_CHANGE = 0x0300,
-    NM_CLICK = -2,
-    NM_DBLCLK = -3,
-    NM_RCLICK = -5,
-};
+// Notification codes of the message tables: a button's click and an edit's
+// change arrive as commands, a list's mouse clicks as notifications.
+namespace NotifyCode {
+inline constexpr int ButtonClicked = 0;
+inline constexpr int EditChange = 0x0300;
+inline constexpr int Click = -2;
+inline constexpr int DoubleClick = -3;
+inline constexpr int RightClick = -5;
+} // namespace NotifyCode
 
 // Window messages that reach a control's OnChildNotify.
-enum : unsigned { WM_DRAWITEM = 0x002B };
+namespace WindowMsg {
+inline constexpr unsigned DrawItem = 0x002B;
+} // namespace WindowMsg
 
-// Owner-draw state bits.
-enum : unsigned { ODS_SELECTED = 0x0001, ODS_FOCUS = 0x0010 };
+// Owner-draw state bits of a row being painted.
+namespace OwnerDrawState {
+inline constexpr unsigned Selected = 0x0001;
+inline constexpr unsigned Focus = 0x0010;
+} // namespace OwnerDrawState
 
-// List view item state and sub-item rectangle parts.
-enum : unsigned { LVIS_FOCUSED = 0x0001, LVIS_SELECTED = 0x0002 };
-enum : int { LVIR_BOUNDS = 0, LVIR_ICON = 1, LVIR_LABEL = 2 };
-enum : int { LVCFMT_LEFT = 0 };
+// List view item state bits.
+namespace ListItemState {
+inline constexpr unsigned Focused = 0x0001;
+inline constexpr unsigned Selected = 0x0002;
+} // namespace ListItemState
 
-// Drawing.
-enum : int { TRANSPARENT = 1, OPAQUE = 2 };
-enum : unsigned { TA_LEFT = 0, TA_TOP = 0 };
-enum : unsigned { ETO_CLIPPED = 4 };
-enum : int { COLOR_WINDOW = 5, COLOR_WINDOWTEXT = 8, COLOR_HIGHLIGHT = 13, COLOR_HIGHLIGHTTEXT = 14 };
+// Parts of a list cell's rectangle.
+namespace ListItemRect {
+inline constexpr int Bounds = 0;
+inline constexpr int Icon = 1;
+inline constexpr int Label = 2;
+} // namespace ListItemRect
 
-using LRESULT = std::intptr_t;
-using COLORREF = std::uint32_t;  // 0x00BBGGRR
+// List column alignment.
+namespace ColumnFormat {
+inline constexpr int Left = 0;
+} // namespace ColumnFormat
 
-constexpr COLORREF RGB(int r, int g, int b)
+// Drawing: background mode, text alignment, text output options.
+namespace BkMode {
+inline constexpr int Transparent = 1;
+inline constexpr int Opaque = 2;
+} // namespace BkMode
+namespace TextAlign {
+inline constexpr unsigned Left = 0;
+inline constexpr unsigned Top = 0;
+} // namespace TextAlign
+namespace TextOutOption {
+inline constexpr unsigned Clipped = 4;
+} // namespace TextOutOption
+
+// System colours of the theme.
+namespace SysColor {
+inline constexpr int Window = 5;
+inline constexpr int WindowText = 8;
+inline constexpr int Highlight = 13;
+inline constexpr int HighlightText = 14;
+} // namespace SysColor
+
+// The result a message handler gives back to the sender.
+using MessageResult = std::intptr_t;
+
+// A colour as 0x00BBGGRR.
+using Color = std::uint32_t;
+
+constexpr Color ColorRgb(int r, int g, int b)
 {
-    return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+    return static_cast<Color>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(COLORREF c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGValue(COLORREF c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBValue(COLORREF c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int ColorRed(Color c) { return static_cast<int>(c & 0xFF); }
+constexpr int ColorGreen(Color c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int ColorBlue(Color c) { return static_cast<int>((c >> 16) & 0xFF); }
 
 struct CPoint {
     int x = 0;
@@ -74,14 +128,14 @@ struct CRect {
     friend bool operator==(const CRect&, const CRect&) = default;
 };
 
-// The header of every WM_NOTIFY: which control sent which code.
+// The header of every notification: which control sent which code.
 class CWnd;
-struct NMHDR {
+struct NotifyHeader {
     CWnd* hwndFrom = nullptr;
     int idFrom = 0;
     int code = 0;
 };
 
-// Opaque handle of a window or control of the toolkit backend.
+// Opaque handle of a window or control of the toolkit backend, which defines
+// it; the framework passes WindowHandle* around.
 struct WindowHandle;
-using HWND = WindowHandle*;

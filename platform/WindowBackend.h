@@ -13,12 +13,12 @@ class CDialog;
 namespace mrv::platform::backend {
 
 // The first control with this id in a dialog's window, or nullptr.
-HWND FindControl(HWND dialog, int id);
+WindowHandle* FindControl(WindowHandle* dialog, int id);
 // The kind of a control's handle.
-ControlKind KindOf(HWND control);
+ControlKind KindOf(WindowHandle* control);
 // The dialog base units of a dialog's window in pixels (x: average character
 // width, y: height of the dialog font); {0, 0} without a window.
-CPoint DialogBaseUnits(HWND dialog);
+CPoint DialogBaseUnits(WindowHandle* dialog);
 // The dialog the user works in: the one whose handler runs now (the innermost
 // one), or nullptr outside every handler.
 CDialog* ActiveDialog();

@@ -1,5 +1,7 @@
 // Windows and controls addressed by id. CWnd wraps a backend window handle;
 // texts crossing this boundary are CP949 bytes, as the dialog members hold them.
+// Calls whose classic names are Windows macros say what they carry instead
+// (GetWindowTextCp949, GetNextControl; see platform/Types.h).
 #pragma once
 
 #include "platform/Template.h"
@@ -16,19 +18,19 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
+    WindowHandle* GetSafeHwnd() const { return m_hWnd; }
     bool IsAttached() const { return m_hWnd != nullptr; }
 
     // Text of the window or control in CP949. A control that shows a
     // character CP949 cannot hold (only possible for program-set path texts)
     // gives '?' for it.
-    std::string GetWindowText() const;
+    std::string GetWindowTextCp949() const;
     // Sets the text; does nothing when it already shows exactly this text.
-    void SetWindowText(const std::string& cp949);
+    void SetWindowTextCp949(const std::string& cp949);
 
     void EnableWindow(bool enable = true);
     bool IsWindowEnabled() const;
-    void ShowWindow(int nCmdShow);   // SW_HIDE or SW_SHOW
+    void ShowWindow(int nCmdShow);   // ShowCmd::Hide or Show
     bool IsWindowVisible() const;
     void SetFocus();
     bool HasFocus() const;
@@ -37,7 +39,7 @@ public:
     ControlKind GetControlKind() const;
     std::uint32_t GetStyle() const;  // ControlStyle flags of its template
     // The next control in template order, or nullptr after the last one.
-    CWnd* GetNextWindow() const;
+    CWnd* GetNextControl() const;
     // The dialog that holds this control (or the dialog itself).
     CDialog* GetParentDialog() const;
 
@@ -54,11 +56,11 @@ public:
     int GetLimitText() const;
 
     // Backend use: bind this object to a handle, or let it go.
-    void Attach(HWND hWnd);
-    HWND Detach();
+    void Attach(WindowHandle* hWnd);
+    WindowHandle* Detach();
 
 protected:
-    HWND m_hWnd = nullptr;
+    WindowHandle* m_hWnd = nullptr;
 };
 
 class CButton : public CWnd {

@@ -51,7 +51,7 @@ int FirstSelectedRow(const CListCtrl& list)
 {
     const int rows = list.GetItemCount();
     for (int row = 0; row < rows; ++row) {
-        if (list.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) return row;
+        if (list.GetItemState(row, ListItemState::Selected) & ListItemState::Selected) return row;
     }
     return -1;
 }
@@ -93,7 +93,7 @@ void CMakerDlg::OnAddEntry()
     // its message has told the user what is wrong.
     if (!UpdateData(true)) return;
     if (m_strRegistryPath.empty()) {
-        MessageBox(K(kOpenFileFirst), kCaption, MB_OK);
+        MessageBoxCp949(K(kOpenFileFirst), kCaption, MsgBox::Ok);
         return;
     }
 
@@ -113,11 +113,11 @@ void CMakerDlg::OnAddEntry()
     // The path is checked first: when both are taken, only its message shows.
     const std::string path = mrv::registry::EntryPath(entry.kind, entry.linkName);
     if (IsPathListed(path)) {
-        MessageBox(K(kDuplicatePath), path, MB_OK | MB_ICONERROR);
+        MessageBoxCp949(K(kDuplicatePath), path, MsgBox::Ok | MsgBox::IconError);
         return;
     }
     if (IsTitleListed(entry.title)) {
-        MessageBox(K(kDuplicateTitle), entry.title, MB_OK | MB_ICONERROR);
+        MessageBoxCp949(K(kDuplicateTitle), entry.title, MsgBox::Ok | MsgBox::IconError);
         return;
     }
 
@@ -128,8 +128,8 @@ void CMakerDlg::OnAddEntry()
     auto appended = mrv::registry::Append(m_strRegistryPath, entry, backupAt);
     if (!appended) {
         const mrv::Error& e = appended.error();
-        if (e.code == mrv::ErrorCode::DuplicatePath) MessageBox(K(kDuplicatePath), path, MB_OK | MB_ICONERROR);
-        else if (e.code == mrv::ErrorCode::DuplicateTitle) MessageBox(K(kDuplicateTitle), entry.title, MB_OK | MB_ICONERROR);
+        if (e.code == mrv::ErrorCode::DuplicatePath) MessageBoxCp949(K(kDuplicatePath), path, MsgBox::Ok | MsgBox::IconError);
+        else if (e.code == mrv::ErrorCode::DuplicateTitle) MessageBoxCp949(K(kDuplicateTitle), entry.title, MsgBox::Ok | MsgBox::IconError);
         else ShowRegistryError(*this, e);
         // A refused append leaves the file as it was listed, so the list
         // stays; otherwise the list shows what the file holds now.
@@ -139,7 +139,7 @@ void CMakerDlg::OnAddEntry()
     LoadRegistryList();
 }
 
-void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
+void CMakerDlg::OnRClickRegistryList(NotifyHeader*, MessageResult* pResult)
 {
     if (!UpdateData(true)) return;
     // The list allows one selection; the click acts on it wherever it fell.
@@ -149,13 +149,13 @@ void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
     const std::string path = m_listRegistry.GetItemText(row, 1);
 
     // Only a clear Yes deletes; a box closed without an answer keeps the entry.
-    if (MessageBox(ConfirmDeleteText(title, path), kCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (MessageBoxCp949(ConfirmDeleteText(title, path), kCaption, MsgBox::YesNo | MsgBox::IconQuestion) != CommandId::Yes) return;
 
     // The record is found by its position: the deletion makes sure, while it
     // holds the file, that the file still has this row's entry there.
     const auto& entries = m_listed.listing.entries;
     if (static_cast<std::size_t>(row) >= entries.size()) {
-        MessageBox(K(kListOutOfDate), kCaption, MB_OK | MB_ICONERROR);
+        MessageBoxCp949(K(kListOutOfDate), kCaption, MsgBox::Ok | MsgBox::IconError);
         LoadRegistryList();
         return;
     }
@@ -164,7 +164,7 @@ void CMakerDlg::OnRClickRegistryList(NMHDR*, LRESULT* pResult)
     auto deleted = mrv::registry::Delete(m_strRegistryPath, row, Now(), options);
     if (!deleted) {
         const mrv::Error& e = deleted.error();
-        if (e.code == mrv::ErrorCode::Stale) MessageBox(K(kListOutOfDate), kCaption, MB_OK | MB_ICONERROR);
+        if (e.code == mrv::ErrorCode::Stale) MessageBoxCp949(K(kListOutOfDate), kCaption, MsgBox::Ok | MsgBox::IconError);
         else ShowRegistryError(*this, e);
         if (ListMayBeStale(e.code)) LoadRegistryList();
         return;

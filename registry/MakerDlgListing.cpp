@@ -17,7 +17,7 @@ void CMakerDlg::OnLoadRegistry()
     request.filter = K("레지스트리 Files(modreg.dat)|modreg.dat|All Files (*.*)|*.*||");
     request.defaultExtension = "dat";
     request.initialFolder = m_strSaveFolder;
-    auto chosen = mrv::platform::GetServices().GetOpenFileName(this, request);
+    auto chosen = mrv::platform::GetServices().GetOpenFilePath(this, request);
     if (!chosen) return;
     m_strRegistryPath = *chosen;
     UpdateData(false);

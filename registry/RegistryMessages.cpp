@@ -7,5 +7,5 @@ void ShowRegistryError(CDialog& owner, const mrv::Error& error)
 {
     // The core's messages are UTF-8 and may quote a file name that CP949
     // cannot hold; such characters show as '?'.
-    owner.MessageBox(mrv::text::Utf8ToCp949Lossy(error.message), "Morvanta Maker", MB_OK | MB_ICONERROR);
+    owner.MessageBoxCp949(mrv::text::Utf8ToCp949Lossy(error.message), "Morvanta Maker", MsgBox::Ok | MsgBox::IconError);
 }

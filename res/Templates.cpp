@@ -9,11 +9,12 @@
 namespace {
 
 using K = ControlKind;
+namespace S = ControlStyle;
 constexpr int kLabel = -1;  // a static text without identifier
 
-constexpr std::uint32_t kEdit = CS_BORDER | CS_AUTOHSCROLL | CS_TABSTOP;
-constexpr std::uint32_t kButton = CS_TABSTOP;
-constexpr std::uint32_t kField = CS_SUNKEN | CS_VCENTER;  // a sunken static that shows a member
+constexpr std::uint32_t kEdit = S::Border | S::AutoHScroll | S::TabStop;
+constexpr std::uint32_t kButton = S::TabStop;
+constexpr std::uint32_t kField = S::Sunken | S::VCenter;  // a sunken static that shows a member
 
 constexpr const char* kGulim = "굴림";
 
@@ -27,110 +28,110 @@ constexpr const char* kInstructions =
     "  4) 목록을 마우스 오른쪽 클릭하면 삭제도 가능합니다.";
 
 const std::array kMakerControls{
-    ControlTemplate{K::PushButton, IDOK, "끝내기", 360, 321, 55, 17, CS_DEFAULT | kButton},
-    ControlTemplate{K::Static, IDC_LINK_FILE_NAME, "", 81, 40, 54, 13, kField | CS_CENTER},
-    ControlTemplate{K::PushButton, IDC_MAKE_LINK, "만들기", 109, 60, 82, 26, CS_RAISED | kButton},
+    ControlTemplate{K::PushButton, CommandId::Ok, "끝내기", 360, 321, 55, 17, S::Default | kButton},
+    ControlTemplate{K::Static, IDC_LINK_FILE_NAME, "", 81, 40, 54, 13, kField | S::Center},
+    ControlTemplate{K::PushButton, IDC_MAKE_LINK, "만들기", 109, 60, 82, 26, S::Raised | kButton},
     ControlTemplate{K::Edit, IDC_LINK_NUMBER, "", 49, 41, 26, 12, kEdit},
     ControlTemplate{K::Edit, IDC_LINK_TITLE, "", 49, 25, 127, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "노래제목 :", 11, 27, 34, 8, CS_RIGHT},
-    ControlTemplate{K::GroupBox, kLabel, "MRV/MOD_Dat Maker VEXO Edtion", 8, 9, 191, 105, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "구분번호 :", 11, 43, 34, 8, CS_RIGHT},
-    ControlTemplate{K::Static, kLabel, "만드는데 협조해주신 사용자여러분께 감사드립니다.", 19, 135, 161, 8, CS_NONE},
-    ControlTemplate{K::Static, IDC_TARGET_NAME, "", 140, 40, 36, 13, kField | CS_CENTER},
+    ControlTemplate{K::Static, kLabel, "노래제목 :", 11, 27, 34, 8, S::Right},
+    ControlTemplate{K::GroupBox, kLabel, "MRV/MOD_Dat Maker VEXO Edtion", 8, 9, 191, 105, S::None},
+    ControlTemplate{K::Static, kLabel, "구분번호 :", 11, 43, 34, 8, S::Right},
+    ControlTemplate{K::Static, kLabel, "만드는데 협조해주신 사용자여러분께 감사드립니다.", 19, 135, 161, 8, S::None},
+    ControlTemplate{K::Static, IDC_TARGET_NAME, "", 140, 40, 36, 13, kField | S::Center},
     ControlTemplate{K::Static, IDC_SAVE_FOLDER, "", 15, 95, 141, 12, kField},
-    ControlTemplate{K::Static, kLabel, "저장위치 ↓", 53, 82, 36, 8, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "저장위치 ↓", 53, 82, 36, 8, S::None},
     ControlTemplate{K::PushButton, IDC_CHANGE_FOLDER, "폴더변경", 158, 94, 33, 14, kButton},
-    ControlTemplate{K::GroupBox, kLabel, "모르반타 목록에 넣기", 8, 149, 197, 89, CS_NONE},
+    ControlTemplate{K::GroupBox, kLabel, "모르반타 목록에 넣기", 8, 149, 197, 89, S::None},
     ControlTemplate{K::Static, kLabel,
                     "경고 : 이프로그램을 사용하여 발생하는 모든 문제에대하여서는 모두 자기자신에게 책임이 있습니다.",
-                    9, 323, 334, 14, CS_BORDER | CS_SUNKEN | CS_CENTER | CS_VCENTER},
-    ControlTemplate{K::GroupBox, kLabel, "", 8, 233, 423, 83, CS_NONE},
+                    9, 323, 334, 14, S::Border | S::Sunken | S::Center | S::VCenter},
+    ControlTemplate{K::GroupBox, kLabel, "", 8, 233, 423, 83, S::None},
     ControlTemplate{K::PushButton, IDC_LOAD_REGISTRY, "레지스트리화일 불러오기", 20, 242, 90, 18, kButton},
     ControlTemplate{K::Static, IDC_REGISTRY_PATH, "", 118, 245, 216, 12, kField},
-    ControlTemplate{K::PushButton, IDC_ADD_ENTRY, "추가 -->", 146, 200, 46, 22, CS_RAISED | kButton},
-    ControlTemplate{K::Static, kLabel, "노래제목 :", 20, 164, 33, 8, CS_NONE},
+    ControlTemplate{K::PushButton, IDC_ADD_ENTRY, "추가 -->", 146, 200, 46, 22, S::Raised | kButton},
+    ControlTemplate{K::Static, kLabel, "노래제목 :", 20, 164, 33, 8, S::None},
     ControlTemplate{K::Edit, IDC_ENTRY_TITLE, "", 59, 162, 135, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "_Dat", 43, 182, 15, 8, CS_NONE},
-    ControlTemplate{K::Edit, IDC_ENTRY_LINK_NAME, "", 117, 180, 74, 12, kEdit | CS_CENTER | CS_DISABLED},
-    ControlTemplate{K::Static, kLabel, "화일크기 :", 22, 202, 33, 8, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "_Dat", 43, 182, 15, 8, S::None},
+    ControlTemplate{K::Edit, IDC_ENTRY_LINK_NAME, "", 117, 180, 74, 12, kEdit | S::Center | S::Disabled},
+    ControlTemplate{K::Static, kLabel, "화일크기 :", 22, 202, 33, 8, S::None},
     ControlTemplate{K::Edit, IDC_FILE_SIZE, "", 60, 200, 30, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "Bytes", 93, 202, 19, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, kInstructions, 20, 264, 314, 46, CS_SUNKEN | CS_MULTILINE},
-    ControlTemplate{K::Static, kLabel, "재생시간 :", 22, 222, 33, 8, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "Bytes", 93, 202, 19, 8, S::None},
+    ControlTemplate{K::Static, kLabel, kInstructions, 20, 264, 314, 46, S::Sunken | S::MultiLine},
+    ControlTemplate{K::Static, kLabel, "재생시간 :", 22, 222, 33, 8, S::None},
     ControlTemplate{K::Edit, IDC_PLAY_TIME, "", 60, 219, 30, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "초", 94, 221, 8, 8, CS_NONE},
-    ControlTemplate{K::Bitmap, kLabel, "", 347, 248, 69, 58, CS_NONE, IDB_PICTURE},
+    ControlTemplate{K::Static, kLabel, "초", 94, 221, 8, 8, S::None},
+    ControlTemplate{K::Bitmap, kLabel, "", 347, 248, 69, 58, S::None, IDB_PICTURE},
     ControlTemplate{K::ListView, IDC_REGISTRY_LIST, "", 204, 13, 226, 225,
-                    CS_SINGLESEL | CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
+                    S::SingleSel | S::OwnerDraw | S::Border | S::TabStop},
     ControlTemplate{K::PushButton, IDC_EXTRA_INFO, "추가옵션", 115, 200, 31, 22, kButton},
-    ControlTemplate{K::PushButton, IDC_SHOW_SEARCH, "ZQM", 179, 25, 12, 30, CS_MULTILINE | kButton},
+    ControlTemplate{K::PushButton, IDC_SHOW_SEARCH, "ZQM", 179, 25, 12, 30, S::MultiLine | kButton},
     ControlTemplate{K::PushButton, IDC_OPEN_FOLDER, "폴더열기", 14, 79, 36, 14, kButton},
-    ControlTemplate{K::CheckBox, IDC_NO_BACKUP, "백업화일 만들지 않기", 116, 225, 82, 8, CS_TABSTOP},
-    ControlTemplate{K::RadioButton, IDC_ENTRY_KIND_MRV, "MRV", 15, 177, 25, 8, CS_GROUP},
-    ControlTemplate{K::RadioButton, IDC_ENTRY_KIND_MOD, "MOD", 15, 188, 28, 8, CS_NONE},
+    ControlTemplate{K::CheckBox, IDC_NO_BACKUP, "백업화일 만들지 않기", 116, 225, 82, 8, S::TabStop},
+    ControlTemplate{K::RadioButton, IDC_ENTRY_KIND_MRV, "MRV", 15, 177, 25, 8, S::Group},
+    ControlTemplate{K::RadioButton, IDC_ENTRY_KIND_MOD, "MOD", 15, 188, 28, 8, S::None},
     ControlTemplate{K::Edit, IDC_ENTRY_NUMBER, "", 59, 180, 29, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "->", 95, 181, 11, 8, CS_CENTER | CS_GROUP},
-    ControlTemplate{K::RadioButton, IDC_LINK_KIND_MRV, "MRV", 18, 56, 26, 8, CS_GROUP},
-    ControlTemplate{K::RadioButton, IDC_LINK_KIND_MOD, "MOD", 18, 66, 26, 8, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "->", 95, 181, 11, 8, S::Center | S::Group},
+    ControlTemplate{K::RadioButton, IDC_LINK_KIND_MRV, "MRV", 18, 56, 26, 8, S::Group},
+    ControlTemplate{K::RadioButton, IDC_LINK_KIND_MOD, "MOD", 18, 66, 26, 8, S::None},
     ControlTemplate{K::PushButton, IDC_MOD_OPTION, "MOD Option", 49, 64, 45, 12, kButton},
 };
 
 // ---- 100: About box ----------------------------------------------------------------
 
 const std::array kAboutControls{
-    ControlTemplate{K::Icon, kLabel, "", 11, 17, 20, 21, CS_NONE, IDR_MAINFRAME},
+    ControlTemplate{K::Icon, kLabel, "", 11, 17, 20, 21, S::None, IDR_MAINFRAME},
     ControlTemplate{K::Static, kLabel, "MRV/MOD_Dat000xx Maker VEXO Edtion 3.0", 40, 10, 152, 8,
-                    CS_NOPREFIX | CS_GROUP},
-    ControlTemplate{K::PushButton, IDOK, "확인", 198, 20, 53, 19, CS_DEFAULT | CS_GROUP | CS_TABSTOP},
+                    S::NoPrefix | S::Group},
+    ControlTemplate{K::PushButton, CommandId::Ok, "확인", 198, 20, 53, 19, S::Default | S::Group | S::TabStop},
 };
 
 // ---- 130: audio information ("추가사항") ---------------------------------------------
 
 const std::array kExtraInfoControls{
-    ControlTemplate{K::PushButton, IDOK, "OK", 137, 11, 50, 14, CS_DEFAULT | kButton},
-    ControlTemplate{K::PushButton, IDCANCEL, "Cancel", 137, 29, 50, 14, kButton},
+    ControlTemplate{K::PushButton, CommandId::Ok, "OK", 137, 11, 50, 14, S::Default | kButton},
+    ControlTemplate{K::PushButton, CommandId::Cancel, "Cancel", 137, 29, 50, 14, kButton},
     ControlTemplate{K::Edit, IDC_COPYRIGHT_HOLDER, "", 50, 13, 77, 12, kEdit},
     ControlTemplate{K::Edit, IDC_BITRATE, "", 50, 32, 54, 12, kEdit},
-    ControlTemplate{K::GroupBox, kLabel, "오디오 정보", 15, 52, 173, 55, CS_NONE},
+    ControlTemplate{K::GroupBox, kLabel, "오디오 정보", 15, 52, 173, 55, S::None},
     ControlTemplate{K::Edit, IDC_AUDIO_KBPS, "", 33, 85, 48, 12, kEdit},
     ControlTemplate{K::Edit, IDC_SAMPLE_RATE, "", 113, 84, 46, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "저작권자 :", 14, 15, 33, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "Bitrate :", 21, 34, 26, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "kbps", 108, 33, 16, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "kbps / ", 86, 86, 24, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "kHz", 165, 86, 13, 8, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "저작권자 :", 14, 15, 33, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "Bitrate :", 21, 34, 26, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "kbps", 108, 33, 16, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "kbps / ", 86, 86, 24, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "kHz", 165, 86, 13, 8, S::None},
     ControlTemplate{K::Edit, IDC_AUDIO_FORMAT, "", 113, 66, 66, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "오디오 음원 포멧 방식 :", 34, 68, 74, 8, CS_NONE},
+    ControlTemplate{K::Static, kLabel, "오디오 음원 포멧 방식 :", 34, 68, 74, 8, S::None},
 };
 
 // ---- 140: MOD Option -----------------------------------------------------------------
 
 const std::array kModOptionControls{
-    ControlTemplate{K::PushButton, IDOK, "OK", 51, 94, 50, 14, CS_DEFAULT | kButton},
-    ControlTemplate{K::RadioButton, IDC_LOCATION_0, "내장메모리 oem/mod : ZQM File", 12, 9, 121, 8, CS_GROUP},
-    ControlTemplate{K::RadioButton, IDC_LOCATION_1, "내장메모리 oem/MP3 : ZQM File", 12, 21, 130, 8, CS_NONE},
-    ControlTemplate{K::RadioButton, IDC_LOCATION_2, "내장메모리 oem/mod : DCF File", 12, 33, 138, 8, CS_NONE},
-    ControlTemplate{K::RadioButton, IDC_LOCATION_3, "내장메모리 oem/MP3 : DCF File", 12, 45, 131, 8, CS_NONE},
-    ControlTemplate{K::RadioButton, IDC_LOCATION_4, "왜장메모리 mmc1/MP3 : ZQM File", 12, 65, 140, 8, CS_NONE},
-    ControlTemplate{K::RadioButton, IDC_LOCATION_5, "왜장메모리 mmc1/MP3 : DCF File", 12, 77, 125, 8, CS_NONE},
-    ControlTemplate{K::Line, kLabel, "", 2, 58, 155, 1, CS_NONE},
+    ControlTemplate{K::PushButton, CommandId::Ok, "OK", 51, 94, 50, 14, S::Default | kButton},
+    ControlTemplate{K::RadioButton, IDC_LOCATION_0, "내장메모리 oem/mod : ZQM File", 12, 9, 121, 8, S::Group},
+    ControlTemplate{K::RadioButton, IDC_LOCATION_1, "내장메모리 oem/MP3 : ZQM File", 12, 21, 130, 8, S::None},
+    ControlTemplate{K::RadioButton, IDC_LOCATION_2, "내장메모리 oem/mod : DCF File", 12, 33, 138, 8, S::None},
+    ControlTemplate{K::RadioButton, IDC_LOCATION_3, "내장메모리 oem/MP3 : DCF File", 12, 45, 131, 8, S::None},
+    ControlTemplate{K::RadioButton, IDC_LOCATION_4, "왜장메모리 mmc1/MP3 : ZQM File", 12, 65, 140, 8, S::None},
+    ControlTemplate{K::RadioButton, IDC_LOCATION_5, "왜장메모리 mmc1/MP3 : DCF File", 12, 77, 125, 8, S::None},
+    ControlTemplate{K::Line, kLabel, "", 2, 58, 155, 1, S::None},
 };
 
 // ---- 138: the ZQM search window, 139: its rename popup --------------------------------
 
 const std::array kCacheSearchControls{
-    ControlTemplate{K::PushButton, IDOK, "닫기", 140, 66, 35, 14, CS_DEFAULT | kButton},
-    ControlTemplate{K::ListView, IDC_CACHE_LIST, "", 10, 11, 125, 77, CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
+    ControlTemplate{K::PushButton, CommandId::Ok, "닫기", 140, 66, 35, 14, S::Default | kButton},
+    ControlTemplate{K::ListView, IDC_CACHE_LIST, "", 10, 11, 125, 77, S::OwnerDraw | S::Border | S::TabStop},
     ControlTemplate{K::ListView, IDC_SAVED_LIST, "", 179, 11, 125, 126,
-                    CS_SINGLESEL | CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
+                    S::SingleSel | S::OwnerDraw | S::Border | S::TabStop},
     ControlTemplate{K::PushButton, IDC_COPY_TO_SAVE, "->", 142, 30, 31, 14, kButton},
     ControlTemplate{K::PushButton, IDC_SAVE_LOCATION, "저장위치", 12, 161, 41, 14, kButton},
     ControlTemplate{K::Static, IDC_SAVE_LOCATION_TEXT, "", 59, 162, 247, 12, kField},
-    ControlTemplate{K::GroupBox, kLabel, "오른쪽 저장된 ZQM화일 이름 바꾸는법..", 11, 97, 155, 60, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "(1) 자동으로 바꾸기는 마우스를 더블클릭", 23, 115, 129, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "(2) 수동으로 바꾸기는 오른쪽마우스 클릭", 23, 128, 129, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "(3) 마우스클릭 MRV_Dat000xx의 노래제목", 23, 140, 131, 8, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "노래제목 :", 173, 145, 33, 8, CS_NONE},
+    ControlTemplate{K::GroupBox, kLabel, "오른쪽 저장된 ZQM화일 이름 바꾸는법..", 11, 97, 155, 60, S::None},
+    ControlTemplate{K::Static, kLabel, "(1) 자동으로 바꾸기는 마우스를 더블클릭", 23, 115, 129, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "(2) 수동으로 바꾸기는 오른쪽마우스 클릭", 23, 128, 129, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "(3) 마우스클릭 MRV_Dat000xx의 노래제목", 23, 140, 131, 8, S::None},
+    ControlTemplate{K::Static, kLabel, "노래제목 :", 173, 145, 33, 8, S::None},
     ControlTemplate{K::Static, IDC_SONG_TITLE, "", 207, 142, 70, 12, kField},
     ControlTemplate{K::PushButton, IDC_PLAY, "듣기", 281, 141, 23, 13, kButton},
 };
@@ -139,18 +140,18 @@ const std::array kRenameEditControls{
     ControlTemplate{K::Edit, IDC_RENAME_EDIT, "", 0, 0, 69, 12, kEdit},
 };
 
-constexpr std::uint32_t kPopup = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME;
+constexpr std::uint32_t kPopup = DialogStyle::Caption | DialogStyle::SysMenu | DialogStyle::ModalFrame;
 
 const std::array kTemplates{
     DialogTemplate{IDD_MAKER_DIALOG, 438, 343, kGulim, 9,
                    "MRV/MOD_Dat000xx Maker VEXO Edtion 3.0 :: MRV = 모르반타, MOD = MP3(DCF) or ZQM",
-                   kPopup | DS_MINIMIZEBOX | DS_APPWINDOW, kMakerControls},
+                   kPopup | DialogStyle::MinimizeBox | DialogStyle::AppWindow, kMakerControls},
     DialogTemplate{IDD_ABOUTBOX, 270, 60, kGulim, 9, "MRV/MOD_Dat000xx Maker VEXO Edtion 정보", kPopup,
                    kAboutControls},
     DialogTemplate{IDD_EXTRA_INFO, 202, 113, kGulim, 9, "추가사항", kPopup, kExtraInfoControls},
     DialogTemplate{IDD_MOD_OPTION, 158, 117, kGulim, 9, "MOD Option", kPopup, kModOptionControls},
     DialogTemplate{IDD_CACHE_SEARCH, 315, 183, kGulim, 9, "ZQM Serach", kPopup, kCacheSearchControls},
-    DialogTemplate{IDD_RENAME_EDIT, 69, 11, kGulim, 9, "", DS_NOBORDER, kRenameEditControls},
+    DialogTemplate{IDD_RENAME_EDIT, 69, 11, kGulim, 9, "", DialogStyle::NoBorder, kRenameEditControls},
     DialogTemplate{IDD_PICTURE_ILLUSTRATION, 309, 384, "System", 10, "일러스트 이미지", kPopup, {}},
     DialogTemplate{IDD_PICTURE_2, 161, 70, "System", 10, "그림 하나", kPopup, {}},
     DialogTemplate{IDD_PICTURE_3, 225, 300, "System", 10, "그림 둘", kPopup, {}},

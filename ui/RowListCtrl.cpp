@@ -13,9 +13,9 @@ CRect TextBox(int left, int top, int columnWidth)
 
 } // namespace
 
-bool CRowListCtrl::OnChildNotify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, LRESULT* pResult)
+bool CRowListCtrl::OnChildNotify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, MessageResult* pResult)
 {
-    if (message != WM_DRAWITEM) return CListCtrl::OnChildNotify(message, wParam, lParam, pResult);
+    if (message != WindowMsg::DrawItem) return CListCtrl::OnChildNotify(message, wParam, lParam, pResult);
     DrawItem(reinterpret_cast<DrawItemStruct*>(lParam));
     return true;
 }
@@ -29,26 +29,26 @@ void CRowListCtrl::DrawItem(DrawItemStruct* pDrawItem)
     const int saved = dc.SaveDC();
 
     CBrush brush;
-    if (pDrawItem->itemState & ODS_SELECTED) {
-        brush.color = GetSysColor(COLOR_HIGHLIGHT);
-        dc.SetTextColor(GetSysColor(COLOR_HIGHLIGHTTEXT));
+    if (pDrawItem->itemState & OwnerDrawState::Selected) {
+        brush.color = GetSystemColor(SysColor::Highlight);
+        dc.SetTextColor(GetSystemColor(SysColor::HighlightText));
     } else {
         brush.color = dc.GetBkColor();
     }
-    dc.SetBkMode(TRANSPARENT);
+    dc.SetBkMode(BkMode::Transparent);
     dc.FillRect(rowRect, brush);
 
     const CRect box0 = TextBox(rowRect.left, rowRect.top, GetColumnWidth(0));
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-    dc.ExtTextOut(box0.left, box0.top, ETO_CLIPPED, &box0, text0);
+    dc.SetTextAlign(TextAlign::Left | TextAlign::Top);
+    dc.ExtTextOutCp949(box0.left, box0.top, TextOutOption::Clipped, &box0, text0);
 
     CRect label;
-    GetSubItemRect(row, 1, LVIR_LABEL, label);
+    GetSubItemRect(row, 1, ListItemRect::Label, label);
     const std::string text1 = GetItemText(row, 1);
     const CRect box1 = TextBox(label.left, label.top, GetColumnWidth(1));
-    dc.SetTextAlign(TA_LEFT | TA_TOP);
-    dc.ExtTextOut(box1.left, box1.top, ETO_CLIPPED, &box1, text1);
+    dc.SetTextAlign(TextAlign::Left | TextAlign::Top);
+    dc.ExtTextOutCp949(box1.left, box1.top, TextOutOption::Clipped, &box1, text1);
 
     dc.RestoreDC(saved);
-    if (pDrawItem->itemState & ODS_FOCUS) dc.DrawFocusRect(rowRect);
+    if (pDrawItem->itemState & OwnerDrawState::Focus) dc.DrawFocusRect(rowRect);
 }

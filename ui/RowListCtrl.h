@@ -8,6 +8,6 @@
 class CRowListCtrl : public CListCtrl {
 public:
     ~CRowListCtrl() override = default;
-    bool OnChildNotify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, LRESULT* pResult) override;
+    bool OnChildNotify(unsigned message, std::uintptr_t wParam, std::intptr_t lParam, MessageResult* pResult) override;
     void DrawItem(DrawItemStruct* pDrawItem) override;
 };

@@ -49,8 +49,8 @@ QString WithoutMnemonic(const QString& caption)
 
 Qt::Alignment HorizontalAlignment(std::uint32_t style)
 {
-    if (style & CS_CENTER) return Qt::AlignHCenter;
-    if (style & CS_RIGHT) return Qt::AlignRight;
+    if (style & ControlStyle::Center) return Qt::AlignHCenter;
+    if (style & ControlStyle::Right) return Qt::AlignRight;
     return Qt::AlignLeft;
 }
 
@@ -78,10 +78,10 @@ QWidget* CreateStatic(const ControlTemplate& control, QWidget* parent)
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setText(Caption(control));
-    label->setAlignment(HorizontalAlignment(control.style) | ((control.style & CS_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop));
-    label->setWordWrap((control.style & CS_MULTILINE) != 0);
-    const bool sunken = (control.style & CS_SUNKEN) != 0;
-    const bool border = (control.style & CS_BORDER) != 0;
+    label->setAlignment(HorizontalAlignment(control.style) | ((control.style & ControlStyle::VCenter) ? Qt::AlignVCenter : Qt::AlignTop));
+    label->setWordWrap((control.style & ControlStyle::MultiLine) != 0);
+    const bool sunken = (control.style & ControlStyle::Sunken) != 0;
+    const bool border = (control.style & ControlStyle::Border) != 0;
     if (sunken && border)
         label->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     else if (sunken)
@@ -125,7 +125,7 @@ int FocusPolicyOf(const ControlTemplate& control)
     case ControlKind::Edit:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
-    case ControlKind::ListView: return (control.style & CS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
+    case ControlKind::ListView: return (control.style & ControlStyle::TabStop) ? Qt::StrongFocus : Qt::ClickFocus;
     default: return Qt::NoFocus;
     }
 }
@@ -183,7 +183,7 @@ EditControl::EditControl(std::shared_ptr<DialogWindow> window, int id, QWidget* 
     setValidator(m_validator);
     connect(this, &QLineEdit::textChanged, this, [this, window, id](const QString& text) {
         m_validator->previous = text;
-        SendCommand(window, EN_CHANGE, id);
+        SendCommand(window, NotifyCode::EditChange, id);
     });
 }
 
@@ -258,9 +258,9 @@ DialogWidget::DialogWidget(std::shared_ptr<DialogWindow> window, QWidget* parent
     setSizeGripEnabled(false);
 }
 
-void DialogWidget::accept() { SendCommand(m_window, BN_CLICKED, IDOK); }
+void DialogWidget::accept() { SendCommand(m_window, NotifyCode::ButtonClicked, CommandId::Ok); }
 
-void DialogWidget::reject() { SendCommand(m_window, BN_CLICKED, IDCANCEL); }
+void DialogWidget::reject() { SendCommand(m_window, NotifyCode::ButtonClicked, CommandId::Cancel); }
 
 bool DialogWidget::event(QEvent* event)
 {
@@ -314,11 +314,11 @@ void DialogWidget::keyPressEvent(QKeyEvent* event)
     const bool plain = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
     if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         // Even from inside an edit: an edit passes Enter on to the dialog.
-        if (const int id = EnterCommand(*m_window)) SendCommand(m_window, BN_CLICKED, id);
+        if (const int id = EnterCommand(*m_window)) SendCommand(m_window, NotifyCode::ButtonClicked, id);
         return;
     }
     if (plain && event->key() == Qt::Key_Escape) {
-        SendCommand(m_window, BN_CLICKED, IDCANCEL);
+        SendCommand(m_window, NotifyCode::ButtonClicked, CommandId::Cancel);
         return;
     }
     QWidget::keyPressEvent(event);
@@ -372,16 +372,16 @@ QWidget* CreateControl(const std::shared_ptr<DialogWindow>& window, const Contro
     QWidget* widget = nullptr;
     switch (control.kind) {
     case ControlKind::PushButton: {
-        auto* button = new PushButton(Caption(control), (control.style & CS_RAISED) != 0,
-                                      (control.style & CS_MULTILINE) != 0, dialog);
-        button->setDefault((control.style & CS_DEFAULT) != 0);
-        QObject::connect(button, &QPushButton::clicked, button, [window, id] { SendCommand(window, BN_CLICKED, id); });
+        auto* button = new PushButton(Caption(control), (control.style & ControlStyle::Raised) != 0,
+                                      (control.style & ControlStyle::MultiLine) != 0, dialog);
+        button->setDefault((control.style & ControlStyle::Default) != 0);
+        QObject::connect(button, &QPushButton::clicked, button, [window, id] { SendCommand(window, NotifyCode::ButtonClicked, id); });
         widget = button;
         break;
     }
     case ControlKind::Edit: {
         auto* edit = new EditControl(window, id, dialog);
-        edit->setFrame((control.style & CS_BORDER) != 0);
+        edit->setFrame((control.style & ControlStyle::Border) != 0);
         edit->setAlignment(HorizontalAlignment(control.style) | Qt::AlignVCenter);
         edit->SetProgramText(Caption(control));
         widget = edit;
@@ -394,13 +394,13 @@ QWidget* CreateControl(const std::shared_ptr<DialogWindow>& window, const Contro
         break;
     case ControlKind::CheckBox: {
         auto* box = new CheckBox(Caption(control), dialog);
-        QObject::connect(box, &QCheckBox::clicked, box, [window, id] { SendCommand(window, BN_CLICKED, id); });
+        QObject::connect(box, &QCheckBox::clicked, box, [window, id] { SendCommand(window, NotifyCode::ButtonClicked, id); });
         widget = box;
         break;
     }
     case ControlKind::RadioButton: {
         auto* radio = new RadioButton(Caption(control), groupStart, dialog);
-        QObject::connect(radio, &QRadioButton::clicked, radio, [window, id] { SendCommand(window, BN_CLICKED, id); });
+        QObject::connect(radio, &QRadioButton::clicked, radio, [window, id] { SendCommand(window, NotifyCode::ButtonClicked, id); });
         widget = radio;
         break;
     }
@@ -411,8 +411,8 @@ QWidget* CreateControl(const std::shared_ptr<DialogWindow>& window, const Contro
     }
     if (control.kind != ControlKind::Bitmap && control.kind != ControlKind::Icon) widget->setGeometry(rect);
     widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(FocusPolicyOf(control)));
-    widget->setEnabled((control.style & CS_DISABLED) == 0);
-    if (control.style & CS_HIDDEN) widget->setVisible(false);
+    widget->setEnabled((control.style & ControlStyle::Disabled) == 0);
+    if (control.style & ControlStyle::Hidden) widget->setVisible(false);
     return widget;
 }
 

@@ -18,7 +18,7 @@
 
 namespace mrv::platform::qt {
 
-// Sends a control's notification (BN_CLICKED, EN_CHANGE) to the dialog's table.
+// Sends a control's notification (a click, a change) to the dialog's table.
 void SendCommand(const std::shared_ptr<DialogWindow>& window, int code, int id);
 
 // Input filter of an edit: refuses characters that CP949 cannot hold and input
@@ -116,7 +116,7 @@ private:
 };
 
 // Report-style list view. Owner-drawn rows are painted by the list object's
-// WM_DRAWITEM handler; clicks select the row first, then notify the dialog.
+// WindowMsg::DrawItem handler; clicks select the row first, then notify the dialog.
 class ListView : public QTreeView {
 public:
     ListView(std::shared_ptr<DialogWindow> window, int id, std::uint32_t style, QWidget* parent);

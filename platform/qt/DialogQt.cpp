@@ -120,7 +120,7 @@ bool CDialog::Create(int templateId, CWnd* pParentWnd)
     Own(owner, *this);
     Attach(&window->self);
     Initialize(*this, window);
-    if (window->dialog && (tmpl->style & DS_VISIBLE)) mrv::platform::qt::ShowAndActivate(window->widget);
+    if (window->dialog && (tmpl->style & DialogStyle::Visible)) mrv::platform::qt::ShowAndActivate(window->widget);
     return window->dialog != nullptr;
 }
 

@@ -70,12 +70,12 @@ QSize BaseUnits(const QFont& font)
 
 Qt::WindowFlags FlagsOf(std::uint32_t style)
 {
-    Qt::WindowFlags flags = (style & DS_APPWINDOW) ? Qt::Window : Qt::Dialog;
-    if (style & DS_NOBORDER) return flags | Qt::FramelessWindowHint;
+    Qt::WindowFlags flags = (style & DialogStyle::AppWindow) ? Qt::Window : Qt::Dialog;
+    if (style & DialogStyle::NoBorder) return flags | Qt::FramelessWindowHint;
     flags |= Qt::CustomizeWindowHint;
-    if (style & DS_CAPTION) flags |= Qt::WindowTitleHint;
-    if (style & DS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (style & DS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+    if (style & DialogStyle::Caption) flags |= Qt::WindowTitleHint;
+    if (style & DialogStyle::SysMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (style & DialogStyle::MinimizeBox) flags |= Qt::WindowMinimizeButtonHint;
     return flags;
 }
 
@@ -85,7 +85,7 @@ bool TakesTabFocus(const QWidget* widget) { return (widget->focusPolicy() & Qt::
 
 // ---- Handles ----------------------------------------------------------------------------
 
-DialogWindow* WindowOf(HWND handle) { return handle ? handle->window : nullptr; }
+DialogWindow* WindowOf(WindowHandle* handle) { return handle ? handle->window : nullptr; }
 
 WindowHandle* HandleOfWidget(const QWidget* widget)
 {
@@ -200,7 +200,7 @@ std::shared_ptr<DialogWindow> BuildDialogWindow(CDialog& dialog, const DialogTem
     int groupStart = 0;
     for (std::size_t i = 0; i < tmpl.controls.size(); ++i) {
         const ControlTemplate& control = tmpl.controls[i];
-        if (control.style & CS_GROUP) groupStart = static_cast<int>(i);
+        if (control.style & ControlStyle::Group) groupStart = static_cast<int>(i);
         auto handle = std::make_unique<WindowHandle>();
         handle->window = window.get();
         handle->control = &control;
@@ -226,7 +226,7 @@ void FocusFirstTabStop(DialogWindow& window)
 {
     for (auto& control : window.controls) {
         QWidget* widget = control->widget;
-        if (!(control->control->style & CS_TABSTOP) || !widget->isEnabled() || widget->isHidden()) continue;
+        if (!(control->control->style & ControlStyle::TabStop) || !widget->isEnabled() || widget->isHidden()) continue;
         widget->setFocus(Qt::TabFocusReason);
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
         return;
@@ -247,9 +247,9 @@ int EnterCommand(DialogWindow& window)
     const WindowHandle* focus = HandleOfWidget(window.widget->focusWidget());
     if (focus && focus->control && focus->control->kind == ControlKind::PushButton) return idIfEnabled(*focus);
     for (auto& control : window.controls)
-        if (control->control->kind == ControlKind::PushButton && (control->control->style & CS_DEFAULT))
+        if (control->control->kind == ControlKind::PushButton && (control->control->style & ControlStyle::Default))
             return idIfEnabled(*control);
-    return IDOK;
+    return CommandId::Ok;
 }
 
 } // namespace mrv::platform::qt

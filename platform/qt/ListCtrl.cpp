@@ -17,8 +17,8 @@ namespace mrv::platform::qt {
 
 namespace {
 
-QColor ToQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
-COLORREF ToColorref(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+QColor ToQColor(Color color) { return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)); }
+Color ToColor(const QColor& color) { return ColorRgb(color.red(), color.green(), color.blue()); }
 QRect ToQRect(const CRect& rect) { return QRect(rect.left, rect.top, rect.Width(), rect.Height()); }
 CRect ToCRect(const QRect& rect) { return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()}; }
 
@@ -27,8 +27,8 @@ CRect ToCRect(const QRect& rect) { return {rect.left(), rect.top(), rect.left() 
 // background mode and the saved states of a device context.
 class PainterDC : public CDC {
 public:
-    PainterDC(QPainter& painter, COLORREF background, COLORREF text)
-        : m_painter(painter), m_state{background, text, OPAQUE, TA_LEFT | TA_TOP}
+    PainterDC(QPainter& painter, Color background, Color text)
+        : m_painter(painter), m_state{background, text, BkMode::Opaque, TextAlign::Left | TextAlign::Top}
     {
     }
 
@@ -50,9 +50,9 @@ public:
         }
         return true;
     }
-    COLORREF GetBkColor() const override { return m_state.background; }
-    COLORREF GetTextColor() const override { return m_state.text; }
-    COLORREF SetTextColor(COLORREF color) override { return std::exchange(m_state.text, color); }
+    Color GetBkColor() const override { return m_state.background; }
+    Color GetTextColor() const override { return m_state.text; }
+    Color SetTextColor(Color color) override { return std::exchange(m_state.text, color); }
     int SetBkMode(int mode) override { return std::exchange(m_state.mode, mode); }
     unsigned SetTextAlign(unsigned align) override { return std::exchange(m_state.align, align); }
 
@@ -61,15 +61,15 @@ public:
         if (!rect.IsRectEmpty()) m_painter.fillRect(ToQRect(rect), ToQColor(brush.color));
     }
 
-    bool ExtTextOut(int x, int y, unsigned options, const CRect* clip, const std::string& cp949) override
+    bool ExtTextOutCp949(int x, int y, unsigned options, const CRect* clip, const std::string& cp949) override
     {
-        const bool clipped = (options & ETO_CLIPPED) && clip;
+        const bool clipped = (options & TextOutOption::Clipped) && clip;
         if (clipped && clip->IsRectEmpty()) return true;  // nothing can show
         const QString text = ToQString(cp949);
         m_painter.save();
         if (clipped) m_painter.setClipRect(ToQRect(*clip), Qt::IntersectClip);
         const QFontMetrics metrics(m_painter.font());
-        if (m_state.mode == OPAQUE)
+        if (m_state.mode == BkMode::Opaque)
             m_painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()), ToQColor(m_state.background));
         m_painter.setPen(ToQColor(m_state.text));
         m_painter.drawText(QPoint(x, y + metrics.ascent()), text);
@@ -91,8 +91,8 @@ public:
 
 private:
     struct State {
-        COLORREF background;
-        COLORREF text;
+        Color background;
+        Color text;
         int mode;
         unsigned align;
     };
@@ -101,7 +101,7 @@ private:
     std::vector<State> m_saved;
 };
 
-ListView* ListOf(HWND handle) { return handle ? dynamic_cast<ListView*>(handle->widget) : nullptr; }
+ListView* ListOf(WindowHandle* handle) { return handle ? dynamic_cast<ListView*>(handle->widget) : nullptr; }
 
 } // namespace
 
@@ -203,7 +203,7 @@ void ListModel::SetVirtual(const ListRowSource* source, int count)
 // ---- The view -------------------------------------------------------------------------------
 
 ListView::ListView(std::shared_ptr<DialogWindow> window, int id, std::uint32_t style, QWidget* parent)
-    : QTreeView(parent), m_window(std::move(window)), m_id(id), m_ownerDraw((style & CS_OWNERDRAW) != 0)
+    : QTreeView(parent), m_window(std::move(window)), m_id(id), m_ownerDraw((style & ControlStyle::OwnerDraw) != 0)
 {
     setModel(&m_model);
     setRootIsDecorated(false);
@@ -215,8 +215,8 @@ ListView::ListView(std::shared_ptr<DialogWindow> window, int id, std::uint32_t s
     setSortingEnabled(false);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode((style & CS_SINGLESEL) ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
-    setFrameStyle((style & CS_BORDER) ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
+    setSelectionMode((style & ControlStyle::SingleSel) ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
+    setFrameStyle((style & ControlStyle::Border) ? (QFrame::StyledPanel | QFrame::Sunken) : QFrame::NoFrame);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     // A column may be dragged down to nothing, as in the platform's list view.
@@ -255,16 +255,16 @@ void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, co
     const QPoint offset = ViewportOffset();
     DrawItemStruct item;
     item.itemID = static_cast<unsigned>(row);
-    if (selectionModel()->isRowSelected(row, QModelIndex())) item.itemState |= ODS_SELECTED;
-    if (currentIndex().isValid() && currentIndex().row() == row && hasFocus()) item.itemState |= ODS_FOCUS;
+    if (selectionModel()->isRowSelected(row, QModelIndex())) item.itemState |= OwnerDrawState::Selected;
+    if (currentIndex().isValid() && currentIndex().row() == row && hasFocus()) item.itemState |= OwnerDrawState::Focus;
     item.rcItem = ToCRect(RowRect(row).translated(offset));
 
     painter->save();
     painter->translate(-offset);  // the painter now takes client pixels
-    PainterDC dc(*painter, ToColorref(palette().color(QPalette::Base)), ToColorref(palette().color(QPalette::Text)));
+    PainterDC dc(*painter, ToColor(palette().color(QPalette::Base)), ToColor(palette().color(QPalette::Text)));
     item.pDC = &dc;
-    LRESULT result = 0;
-    list->OnChildNotify(WM_DRAWITEM, static_cast<std::uintptr_t>(m_id), reinterpret_cast<std::intptr_t>(&item), &result);
+    MessageResult result = 0;
+    list->OnChildNotify(WindowMsg::DrawItem, static_cast<std::uintptr_t>(m_id), reinterpret_cast<std::intptr_t>(&item), &result);
     painter->restore();
 }
 
@@ -279,23 +279,23 @@ void ListView::mouseReleaseEvent(QMouseEvent* event)
     // The view has selected the row by now; the dialog hears of the click after.
     QTreeView::mouseReleaseEvent(event);
     if (std::exchange(m_afterDoubleClick, false)) return;  // the second click of a double click
-    if (event->button() == Qt::LeftButton) Notify(NM_CLICK);
-    if (event->button() == Qt::RightButton) Notify(NM_RCLICK);
+    if (event->button() == Qt::LeftButton) Notify(NotifyCode::Click);
+    if (event->button() == Qt::RightButton) Notify(NotifyCode::RightClick);
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
     m_afterDoubleClick = true;
-    if (event->button() == Qt::LeftButton) Notify(NM_DBLCLK);
+    if (event->button() == Qt::LeftButton) Notify(NotifyCode::DoubleClick);
 }
 
 void ListView::Notify(int code)
 {
     if (!m_window->dialog) return;
     DispatchScope scope(m_window);
-    NMHDR header{scope.Dialog()->GetDlgItem(m_id), m_id, code};
-    LRESULT result = 0;
+    NotifyHeader header{scope.Dialog()->GetDlgItem(m_id), m_id, code};
+    MessageResult result = 0;
     scope.Dialog()->DispatchNotify(&header, &result);
 }
 
@@ -381,8 +381,8 @@ unsigned CListCtrl::GetItemState(int item, unsigned mask) const
     auto* view = ListOf(m_hWnd);
     if (!view || item < 0 || item >= view->Model().rowCount()) return 0;
     unsigned state = 0;
-    if (view->selectionModel()->isRowSelected(item, QModelIndex())) state |= LVIS_SELECTED;
-    if (view->currentIndex().isValid() && view->currentIndex().row() == item) state |= LVIS_FOCUSED;
+    if (view->selectionModel()->isRowSelected(item, QModelIndex())) state |= ListItemState::Selected;
+    if (view->currentIndex().isValid() && view->currentIndex().row() == item) state |= ListItemState::Focused;
     return state & mask;
 }
 
@@ -391,16 +391,16 @@ bool CListCtrl::SetItemState(int item, unsigned state, unsigned mask)
     auto* view = ListOf(m_hWnd);
     if (!view || item < 0 || item >= view->Model().rowCount()) return false;
     const QModelIndex index = view->model()->index(item, 0);
-    if (mask & LVIS_FOCUSED) {
-        if (state & LVIS_FOCUSED)
+    if (mask & ListItemState::Focused) {
+        if (state & ListItemState::Focused)
             view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         else if (view->currentIndex().row() == item)
             view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
-    if (mask & LVIS_SELECTED) {
-        const auto flags = (state & LVIS_SELECTED) ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
+    if (mask & ListItemState::Selected) {
+        const auto flags = (state & ListItemState::Selected) ? QItemSelectionModel::Select : QItemSelectionModel::Deselect;
         // A list with one selected row gives up the old one.
-        const bool single = view->selectionMode() == QAbstractItemView::SingleSelection && (state & LVIS_SELECTED);
+        const bool single = view->selectionMode() == QAbstractItemView::SingleSelection && (state & ListItemState::Selected);
         view->selectionModel()->select(index, (single ? QItemSelectionModel::ClearAndSelect : flags) | QItemSelectionModel::Rows);
     }
     return true;
@@ -411,29 +411,29 @@ bool CListCtrl::GetSubItemRect(int item, int subItem, int area, CRect& rect) con
     auto* view = ListOf(m_hWnd);
     if (!view || item < 0 || item >= view->Model().rowCount()) return false;
     // Column 0's bounds are the whole row, as the platform reports them.
-    const QRect cell = subItem == 0 && area == LVIR_BOUNDS ? view->RowRect(item) : view->CellRect(item, subItem);
+    const QRect cell = subItem == 0 && area == ListItemRect::Bounds ? view->RowRect(item) : view->CellRect(item, subItem);
     if (cell.isNull()) return false;
     rect = mrv::platform::qt::ToCRect(cell.translated(view->ViewportOffset()));
     return true;
 }
 
-COLORREF GetSysColor(int index)
+Color GetSystemColor(int index)
 {
     // Without a toolkit (a test of the painting alone), the classic colours.
     if (!qApp) {
         switch (index) {
-        case COLOR_HIGHLIGHT: return RGB(0, 120, 215);
-        case COLOR_HIGHLIGHTTEXT: return RGB(255, 255, 255);
-        case COLOR_WINDOWTEXT: return RGB(0, 0, 0);
-        default: return RGB(255, 255, 255);
+        case SysColor::Highlight: return ColorRgb(0, 120, 215);
+        case SysColor::HighlightText: return ColorRgb(255, 255, 255);
+        case SysColor::WindowText: return ColorRgb(0, 0, 0);
+        default: return ColorRgb(255, 255, 255);
         }
     }
     const QPalette palette = QApplication::palette();
     switch (index) {
-    case COLOR_HIGHLIGHT: return mrv::platform::qt::ToColorref(palette.color(QPalette::Active, QPalette::Highlight));
-    case COLOR_HIGHLIGHTTEXT: return mrv::platform::qt::ToColorref(palette.color(QPalette::Active, QPalette::HighlightedText));
-    case COLOR_WINDOWTEXT: return mrv::platform::qt::ToColorref(palette.color(QPalette::Active, QPalette::Text));
-    case COLOR_WINDOW: return mrv::platform::qt::ToColorref(palette.color(QPalette::Active, QPalette::Base));
-    default: return mrv::platform::qt::ToColorref(palette.color(QPalette::Active, QPalette::Window));
+    case SysColor::Highlight: return mrv::platform::qt::ToColor(palette.color(QPalette::Active, QPalette::Highlight));
+    case SysColor::HighlightText: return mrv::platform::qt::ToColor(palette.color(QPalette::Active, QPalette::HighlightedText));
+    case SysColor::WindowText: return mrv::platform::qt::ToColor(palette.color(QPalette::Active, QPalette::Text));
+    case SysColor::Window: return mrv::platform::qt::ToColor(palette.color(QPalette::Active, QPalette::Base));
+    default: return mrv::platform::qt::ToColor(palette.color(QPalette::Active, QPalette::Window));
     }
 }

@@ -39,10 +39,10 @@ fs::path WithTrailingSeparator(fs::path folder)
 
 QMessageBox::Icon IconOf(unsigned type)
 {
-    switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    switch (type & MsgBox::IconMask) {
+    case MsgBox::IconError: return QMessageBox::Critical;
+    case MsgBox::IconQuestion: return QMessageBox::Question;
+    case MsgBox::IconExclamation: return QMessageBox::Warning;
     default: return QMessageBox::NoIcon;
     }
 }
@@ -55,10 +55,10 @@ bool StartDesktopOpener(const fs::path& target)
 
 class QtServices : public Services {
 public:
-    int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) override
+    int MessageBoxCp949(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) override
     {
-        const bool yesNo = (type & MB_TYPEMASK) == MB_YESNO;
-        const int closedWithoutChoice = yesNo ? IDNO : IDOK;
+        const bool yesNo = (type & MsgBox::TypeMask) == MsgBox::YesNo;
+        const int closedWithoutChoice = yesNo ? CommandId::No : CommandId::Ok;
         // On the heap: if the owner goes away meanwhile, it takes the box with it.
         QPointer<QMessageBox> box = new QMessageBox(IconOf(type), FromCp949(caption), FromCp949(text),
                                                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
@@ -70,14 +70,14 @@ public:
         const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
         delete box;
         switch (clicked) {
-        case QMessageBox::Ok: return IDOK;
-        case QMessageBox::Yes: return IDYES;
-        case QMessageBox::No: return IDNO;
+        case QMessageBox::Ok: return CommandId::Ok;
+        case QMessageBox::Yes: return CommandId::Yes;
+        case QMessageBox::No: return CommandId::No;
         default: return closedWithoutChoice;
         }
     }
 
-    std::optional<fs::path> GetOpenFileName(CWnd* owner, const OpenFileRequest& request) override
+    std::optional<fs::path> GetOpenFilePath(CWnd* owner, const OpenFileRequest& request) override
     {
         QPointer<QFileDialog> dialog = new QFileDialog(qt::PromptParent(owner), FromCp949(request.title),
                                                        ToQString(request.initialFolder));
@@ -111,7 +111,7 @@ public:
 
     LocalTime GetLocalTime() override { return mrv::LocalNow(); }
 
-    std::string GetUserName() override
+    std::string GetUserNameCp949() override
     {
         std::string name;
         if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_name) name = entry->pw_name;

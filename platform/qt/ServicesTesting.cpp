@@ -33,11 +33,11 @@ T* FindPrompt()
 
 unsigned TypeOf(const QMessageBox& box)
 {
-    unsigned type = box.button(QMessageBox::Yes) ? MB_YESNO : MB_OK;
+    unsigned type = box.button(QMessageBox::Yes) ? MsgBox::YesNo : MsgBox::Ok;
     switch (box.icon()) {
-    case QMessageBox::Critical: type |= MB_ICONERROR; break;
-    case QMessageBox::Question: type |= MB_ICONQUESTION; break;
-    case QMessageBox::Warning: type |= MB_ICONEXCLAMATION; break;
+    case QMessageBox::Critical: type |= MsgBox::IconError; break;
+    case QMessageBox::Question: type |= MsgBox::IconQuestion; break;
+    case QMessageBox::Warning: type |= MsgBox::IconExclamation; break;
     default: break;
     }
     return type;
@@ -66,9 +66,9 @@ bool AnswerMessageBox(int result)
     QMessageBox* box = FindPrompt<QMessageBox>();
     if (!box) return false;
     switch (result) {
-    case IDOK: return ClickIfEnabled(box->button(QMessageBox::Ok));
-    case IDYES: return ClickIfEnabled(box->button(QMessageBox::Yes));
-    case IDNO: return ClickIfEnabled(box->button(QMessageBox::No));
+    case CommandId::Ok: return ClickIfEnabled(box->button(QMessageBox::Ok));
+    case CommandId::Yes: return ClickIfEnabled(box->button(QMessageBox::Yes));
+    case CommandId::No: return ClickIfEnabled(box->button(QMessageBox::No));
     default: return false;
     }
 }

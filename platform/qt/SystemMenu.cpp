@@ -86,10 +86,10 @@ private:
 };
 
 // The dialog's menu, made on the first item; nullptr for a window without one.
-SystemMenu* MenuOf(HWND handle)
+SystemMenu* MenuOf(WindowHandle* handle)
 {
     DialogWindow* window = WindowOf(handle);
-    if (!window || !window->dialog || !(window->tmpl->style & DS_SYSMENU)) return nullptr;
+    if (!window || !window->dialog || !(window->tmpl->style & DialogStyle::SysMenu)) return nullptr;
     auto* widget = static_cast<DialogWidget*>(window->widget);
     if (auto* menu = widget->findChild<QMenu*>(QString::fromLatin1(kMenuName), Qt::FindDirectChildrenOnly))
         return static_cast<SystemMenu*>(menu);
@@ -103,7 +103,7 @@ SystemMenu* MenuOf(HWND handle)
 bool CDialog::HasSystemMenu() const
 {
     const mrv::platform::qt::DialogWindow* window = mrv::platform::qt::WindowOf(m_hWnd);
-    return window && window->dialog && (window->tmpl->style & DS_SYSMENU) != 0;
+    return window && window->dialog && (window->tmpl->style & DialogStyle::SysMenu) != 0;
 }
 
 void CDialog::AppendSystemMenuSeparator()

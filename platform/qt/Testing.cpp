@@ -177,7 +177,7 @@ void Type(CWnd& edit, std::string_view utf8)
     TypeInto(widget, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-void ReplaceText(CWnd& edit, std::string_view utf8)
+void ReplaceTextUtf8(CWnd& edit, std::string_view utf8)
 {
     auto* widget = qobject_cast<QLineEdit*>(Widget(edit));
     if (!widget) return;
@@ -189,7 +189,7 @@ void ReplaceText(CWnd& edit, std::string_view utf8)
         TypeInto(widget, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
-std::string TextUtf8(const CWnd& control) { return text::Cp949ToUtf8Lossy(control.GetWindowText()); }
+std::string TextUtf8(const CWnd& control) { return text::Cp949ToUtf8Lossy(control.GetWindowTextCp949()); }
 
 void PressEnter(CDialog& dialog)
 {

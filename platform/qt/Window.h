@@ -20,7 +20,7 @@ namespace mrv::platform::qt {
 struct DialogWindow;
 }
 
-// A window or control as the framework's objects see it (HWND).
+// A window or control as the framework's objects see it (WindowHandle*).
 struct WindowHandle {
     QWidget* widget = nullptr;
     mrv::platform::qt::DialogWindow* window = nullptr;  // the dialog window that holds it
@@ -54,7 +54,7 @@ struct DialogWindow {
 };
 
 // The dialog window of a dialog's or control's handle, nullptr for none.
-DialogWindow* WindowOf(HWND handle);
+DialogWindow* WindowOf(WindowHandle* handle);
 // The handle of a control widget (or of the control a widget is part of), nullptr if none.
 WindowHandle* HandleOfWidget(const QWidget* widget);
 // The object that stands for a control: its member object, or a wrapper.
@@ -100,7 +100,7 @@ void ShowAndActivate(QWidget* window);
 WindowHandle* FindControl(DialogWindow& window, int id);
 
 // The dialog's ids for commands sent by Enter: a focused push button's own id,
-// else the default push button's id, else IDOK. 0 when that button is disabled.
+// else the default push button's id, else CommandId::Ok. 0 when that button is disabled.
 int EnterCommand(DialogWindow& window);
 
 } // namespace mrv::platform::qt

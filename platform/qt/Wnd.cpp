@@ -54,9 +54,9 @@ void SetTextOf(const WindowHandle& handle, const QString& text)
         widget->setProperty(kTextProperty, text);
 }
 
-QWidget* WidgetOf(HWND handle) { return handle ? handle->widget : nullptr; }
+QWidget* WidgetOf(WindowHandle* handle) { return handle ? handle->widget : nullptr; }
 
-mrv::platform::qt::EditControl* EditOf(HWND handle)
+mrv::platform::qt::EditControl* EditOf(WindowHandle* handle)
 {
     return handle ? dynamic_cast<mrv::platform::qt::EditControl*>(handle->widget) : nullptr;
 }
@@ -72,13 +72,13 @@ CWnd::~CWnd()
     if (dialog && dialog->ControlObject(id) == this) dialog->RegisterControlObject(id, nullptr);
 }
 
-void CWnd::Attach(HWND hWnd) { m_hWnd = hWnd; }
+void CWnd::Attach(WindowHandle* hWnd) { m_hWnd = hWnd; }
 
-HWND CWnd::Detach() { return std::exchange(m_hWnd, nullptr); }
+WindowHandle* CWnd::Detach() { return std::exchange(m_hWnd, nullptr); }
 
-std::string CWnd::GetWindowText() const { return m_hWnd ? ToCp949(TextOf(*m_hWnd)) : std::string(); }
+std::string CWnd::GetWindowTextCp949() const { return m_hWnd ? ToCp949(TextOf(*m_hWnd)) : std::string(); }
 
-void CWnd::SetWindowText(const std::string& cp949)
+void CWnd::SetWindowTextCp949(const std::string& cp949)
 {
     if (!m_hWnd) return;
     const QString text = ToQString(cp949);
@@ -100,7 +100,7 @@ void CWnd::ShowWindow(int nCmdShow)
 {
     QWidget* widget = WidgetOf(m_hWnd);
     if (!widget) return;
-    if (nCmdShow == SW_HIDE) {
+    if (nCmdShow == ShowCmd::Hide) {
         widget->hide();
         return;
     }
@@ -137,15 +137,15 @@ ControlKind CWnd::GetControlKind() const
 
 std::uint32_t CWnd::GetStyle() const
 {
-    if (!m_hWnd || !m_hWnd->control) return CS_NONE;
+    if (!m_hWnd || !m_hWnd->control) return ControlStyle::None;
     // The template's flags, with the state the control is in now.
-    std::uint32_t style = m_hWnd->control->style & ~(CS_DISABLED | CS_HIDDEN);
-    if (m_hWnd->widget->testAttribute(Qt::WA_Disabled)) style |= CS_DISABLED;
-    if (m_hWnd->widget->isHidden()) style |= CS_HIDDEN;
+    std::uint32_t style = m_hWnd->control->style & ~(ControlStyle::Disabled | ControlStyle::Hidden);
+    if (m_hWnd->widget->testAttribute(Qt::WA_Disabled)) style |= ControlStyle::Disabled;
+    if (m_hWnd->widget->isHidden()) style |= ControlStyle::Hidden;
     return style;
 }
 
-CWnd* CWnd::GetNextWindow() const
+CWnd* CWnd::GetNextControl() const
 {
     if (!m_hWnd || !m_hWnd->control) return nullptr;
     auto& controls = m_hWnd->window->controls;
@@ -241,15 +241,15 @@ void CButton::SetCheck(int state)
 
 namespace mrv::platform::backend {
 
-HWND FindControl(HWND dialog, int id)
+WindowHandle* FindControl(WindowHandle* dialog, int id)
 {
     qt::DialogWindow* window = qt::WindowOf(dialog);
     return window ? qt::FindControl(*window, id) : nullptr;
 }
 
-ControlKind KindOf(HWND control) { return control && control->control ? control->control->kind : ControlKind::Static; }
+ControlKind KindOf(WindowHandle* control) { return control && control->control ? control->control->kind : ControlKind::Static; }
 
-CPoint DialogBaseUnits(HWND dialog)
+CPoint DialogBaseUnits(WindowHandle* dialog)
 {
     const qt::DialogWindow* window = qt::WindowOf(dialog);
     return window ? CPoint{window->baseUnits.width(), window->baseUnits.height()} : CPoint{};

@@ -53,7 +53,7 @@ void AnswerModals(std::shared_ptr<ModalAnswers> answers)
         answers->close(*dialog);
         if (t::ActiveModalDialog() == dialog) {
             ADD_FAILURE() << "dialog " << dialog->GetTemplateId() << " did not end";
-            dialog->EndDialog(IDCANCEL);
+            dialog->EndDialog(CommandId::Cancel);
         }
         AnswerModals(answers);
     });
@@ -119,7 +119,7 @@ TEST_F(AboutAndPicturesTest, TheAboutCommandIsTheItemsIdWhateverTheLowBitsAndOth
     EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(0x20, 0); }), Templates{});
     EXPECT_TRUE(m_dlg->IsWindowVisible());
     // The menu's Close is the close box: the cancel command ends the main window.
-    EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(SC_CLOSE, 0); }), Templates{});
+    EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(SysCommand::Close, 0); }), Templates{});
     EXPECT_FALSE(m_dlg->IsWindowVisible());
 }
 
@@ -135,7 +135,7 @@ TEST_F(AboutAndPicturesTest, EachWindowEndsWithEnterEscapeAndItsCloseBoxTheAbout
         for (const HiddenPicture& picture : kPictures)
             EXPECT_EQ(Opens([&] { t::MousePress(*m_dlg, At(picture)); }, close), Templates{picture.templateId});
     }
-    const auto clickOk = [](CDialog& d) { t::Click(*d.GetDlgItem(IDOK)); };
+    const auto clickOk = [](CDialog& d) { t::Click(*d.GetDlgItem(CommandId::Ok)); };
     EXPECT_EQ(Opens([&] { ChooseAboutByKeyboard(); }, clickOk), Templates{IDD_ABOUTBOX});
 }
 
@@ -178,7 +178,7 @@ TEST_F(AboutAndPicturesTest, ThePointsLieOnThePictureWhereAPressReachesTheDialog
     const CRect picture = [&] {
         // The one control that shows the bitmap.
         CRect r;
-        for (CWnd* c = &Item(IDOK); c; c = c->GetNextWindow())
+        for (CWnd* c = &Item(CommandId::Ok); c; c = c->GetNextControl())
             if (c->GetControlKind() == ControlKind::Bitmap) r = t::ClientRect(*c);
         return r;
     }();

@@ -108,7 +108,7 @@ protected:
         t::RunAfter(5000, [done] {
             if (*done) return;
             ADD_FAILURE() << "the popup was left open";
-            if (CDialog* popup = t::ActiveModalDialog()) popup->EndDialog(IDCANCEL);
+            if (CDialog* popup = t::ActiveModalDialog()) popup->EndDialog(CommandId::Cancel);
         });
         action();
         *done = true;
@@ -119,7 +119,7 @@ protected:
     {
         WithPopup([&] { t::RightClickListRow(Search().m_listSaved, row); },
                   [typed](CDialog& popup) {
-                      t::ReplaceText(*popup.GetDlgItem(IDC_RENAME_EDIT), typed);
+                      t::ReplaceTextUtf8(*popup.GetDlgItem(IDC_RENAME_EDIT), typed);
                       t::PressEnter(popup);
                   });
     }
@@ -162,7 +162,7 @@ TEST_F(CacheSearchTest, ClosePathsAndTheRefreshFlag)
     Tick();
     ASSERT_EQ(CacheNames(), std::vector<std::string>{"a.zqm"});
 
-    t::Click(SearchItem(IDOK));
+    t::Click(SearchItem(CommandId::Ok));
     EXPECT_FALSE(Search().IsWindowVisible());
     EXPECT_EQ(Search().m_bRefreshActive, 0);
     Put(m_cache / "b.zqm", "1");
@@ -218,16 +218,16 @@ TEST_F(CacheSearchTest, SaveLocationChoosesAFolderOrSaysCancelled)
     EXPECT_EQ(m_dlg->m_strSaveFolder, m_saved) << "not copied back to the main window";
 
     m_services.CancelBrowse();
-    m_services.AnswerMessageBox(IDOK);
+    m_services.AnswerMessageBox(CommandId::Ok);
     t::Click(SearchItem(IDC_SAVE_LOCATION));
     m_services.AnswerBrowse(fs::path());
-    m_services.AnswerMessageBox(IDOK);
+    m_services.AnswerMessageBox(CommandId::Ok);
     t::Click(SearchItem(IDC_SAVE_LOCATION));
     ASSERT_EQ(m_services.MessageBoxes().size(), 2u);
     for (const auto& box : m_services.MessageBoxes()) {
         EXPECT_EQ(box.TextUtf8(), "폴더변경 취소");
         EXPECT_EQ(box.CaptionUtf8(), "ZQM Search");
-        EXPECT_EQ(box.type, MB_OK);
+        EXPECT_EQ(box.type, MsgBox::Ok);
     }
     EXPECT_EQ(Search().m_strSaveLocation, m_dir / "other/");
 }
@@ -240,7 +240,7 @@ TEST_F(CacheSearchTest, CopyTakesTheSelectedRowsFromTheHighestDown)
     Search().OnTimer(kCacheTick);
     const auto before = CacheNames();
     ASSERT_EQ(before.size(), 6u);
-    for (int row : {0, 2, 5}) Search().m_listCache.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    for (int row : {0, 2, 5}) Search().m_listCache.SetItemState(row, ListItemState::Selected, ListItemState::Selected);
 
     t::Click(SearchItem(IDC_COPY_TO_SAVE));
     EXPECT_EQ(CacheNames(), (std::vector<std::string>{before[1], before[3], before[4]}));
@@ -262,7 +262,7 @@ TEST_F(CacheSearchTest, CopyReplacesAFileOfTheSameNameButNotItself)
     Put(m_cache / "a.zqm", "new music");
     Put(m_saved / "a.zqm", "old");
     Search().OnTimer(kCacheTick);
-    Search().m_listCache.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    Search().m_listCache.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
     t::Click(SearchItem(IDC_COPY_TO_SAVE));
     EXPECT_EQ(Content(m_saved / "a.zqm"), "new music");
     EXPECT_EQ(FilesIn(m_saved), std::vector<std::string>{"a.zqm"}) << "no temporary file left";
@@ -270,7 +270,7 @@ TEST_F(CacheSearchTest, CopyReplacesAFileOfTheSameNameButNotItself)
     Search().m_strSaveLocation = m_cache;
     Search().UpdateData(false);
     Search().OnTimer(kCacheTick);
-    Search().m_listCache.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    Search().m_listCache.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
     t::Click(SearchItem(IDC_COPY_TO_SAVE));
     EXPECT_EQ(Content(m_cache / "a.zqm"), "new music");
     EXPECT_EQ(FilesIn(m_cache), std::vector<std::string>{"a.zqm"});
@@ -282,13 +282,13 @@ TEST_F(CacheSearchTest, CopyTakesAtMost201RowsTheLowestFirst)
     Search().OnTimer(kCacheTick);
     const auto before = CacheNames();
     ASSERT_EQ(before.size(), 250u);
-    for (int row = 0; row < 250; ++row) Search().m_listCache.SetItemState(row, LVIS_SELECTED, LVIS_SELECTED);
+    for (int row = 0; row < 250; ++row) Search().m_listCache.SetItemState(row, ListItemState::Selected, ListItemState::Selected);
 
     t::Click(SearchItem(IDC_COPY_TO_SAVE));
     EXPECT_EQ(FilesIn(m_saved), Sorted({before.begin(), before.begin() + 201}));
     EXPECT_EQ(CacheNames(), std::vector<std::string>(before.begin() + 201, before.end()));
     for (int row = 0; row < Search().m_listCache.GetItemCount(); ++row)
-        EXPECT_TRUE(Search().m_listCache.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) << row;
+        EXPECT_TRUE(Search().m_listCache.GetItemState(row, ListItemState::Selected) & ListItemState::Selected) << row;
 }
 
 // ---- Renaming ---------------------------------------------------------------------
@@ -348,7 +348,7 @@ TEST_F(CacheSearchTest, TheRenamePopupBlocksTheSearchWindowFromTheMomentItShows)
                   ++popups;
                   EXPECT_TRUE(t::IsBlockedByModal(Search()));
                   EXPECT_FALSE(t::IsBlockedByModal(*m_dlg)) << "the main window is not its owner";
-                  t::Click(SearchItem(IDOK));
+                  t::Click(SearchItem(CommandId::Ok));
                   t::DoubleClickListRow(Search().m_listSaved, 1);
                   t::RightClickListRow(Search().m_listSaved, 1);
                   t::ProcessEvents(50);
@@ -374,7 +374,7 @@ TEST_F(CacheSearchTest, TheSearchWindowGoesAndComesWithTheMainWindow)
     EXPECT_EQ(Search().m_bRefreshActive, 1) << "it went on scanning";
 
     // Closed, it stays closed when the main window comes back.
-    t::Click(SearchItem(IDOK));
+    t::Click(SearchItem(CommandId::Ok));
     t::Minimize(*m_dlg);
     t::Restore(*m_dlg);
     EXPECT_FALSE(Search().IsWindowVisible());

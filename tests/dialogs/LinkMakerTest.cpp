@@ -140,7 +140,7 @@ TEST_F(LinkMakerTest, EveryNameFollowsEachKeystrokeOfTheLinkNumberUpToTheEnds)
     ExpectNames("MRV_Dat00000", "0.zqm", 0, "MRV_Dat00000");
 
     Enter(IDC_LINK_NUMBER, "5");
-    Item(IDC_LINK_NUMBER).SetWindowText("-1");  // pasted in
+    Item(IDC_LINK_NUMBER).SetWindowTextCp949("-1");  // pasted in
     EXPECT_EQ(m_dlg->m_nLinkNumber, 0);
     EXPECT_EQ(Shown(IDC_LINK_NUMBER), "0");
     ExpectNames("MRV_Dat00000", "0.zqm", 0, "MRV_Dat00000");
@@ -154,7 +154,7 @@ TEST_F(LinkMakerTest, ALoneMinusIsNotAnIntegerAndTheLastNumberComesBack)
     Enter(IDC_LINK_NUMBER, "-");
 
     EXPECT_THAT(MessageTexts(), ElementsAre(kNotAnInteger));
-    EXPECT_EQ(m_services.MessageBoxes()[0].Icon(), static_cast<unsigned>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(m_services.MessageBoxes()[0].Icon(), MsgBox::IconExclamation);
     EXPECT_EQ(m_dlg->m_nLinkNumber, 12);
     EXPECT_EQ(Shown(IDC_LINK_NUMBER), "12");
     ExpectNames("MRV_Dat00012", "12.zqm", 12, "MRV_Dat00012");
@@ -238,7 +238,7 @@ TEST_F(LinkMakerTest, MakesAnMrvLinkAfterShowingItsPath)
     const auto box = m_services.MessageBoxes()[0];
     EXPECT_EQ(box.TextUtf8(), (m_dir / "MRV_Dat00001").string());
     EXPECT_EQ(box.CaptionUtf8(), kCaption);
-    EXPECT_EQ(box.type, static_cast<unsigned>(MB_OK));
+    EXPECT_EQ(box.type, MsgBox::Ok);
     EXPECT_EQ(box.owner, m_dlg.get());
 
     const Bytes expected = Join({{0x70, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00},
@@ -340,7 +340,7 @@ TEST_F(LinkMakerTest, WithoutASaveFolderTheChooserPicksAFolderForThisFileOnly)
     EXPECT_THAT(browse.selectionsSet, ElementsAre(fs::path()));  // the empty text, given
     EXPECT_THAT(MessageTexts(), ElementsAre(kCancelled));
     EXPECT_EQ(m_services.MessageBoxes()[0].CaptionUtf8(), kCaption);
-    EXPECT_EQ(m_services.MessageBoxes()[0].type, static_cast<unsigned>(MB_OK));
+    EXPECT_EQ(m_services.MessageBoxes()[0].type, MsgBox::Ok);
     EXPECT_THAT(Listing(m_dir), ElementsAre("picked"));
     EXPECT_TRUE(Listing(picked).empty());
     EXPECT_TRUE(m_dlg->m_strSaveFolder.empty());
@@ -431,7 +431,7 @@ TEST_F(LinkMakerTest, ACancelledChangeKeepsTheFolderAndOneEndingInASeparatorIsKe
     Click(IDC_CHANGE_FOLDER);   // cancelled
     Click(IDC_CHANGE_FOLDER);   // an item without a path
     EXPECT_THAT(MessageTexts(), ElementsAre(kCancelled, kCancelled));
-    EXPECT_EQ(m_services.MessageBoxes()[0].type, static_cast<unsigned>(MB_OK));
+    EXPECT_EQ(m_services.MessageBoxes()[0].type, MsgBox::Ok);
     EXPECT_EQ(m_dlg->m_strSaveFolder, m_dir);
     EXPECT_EQ(Shown(IDC_SAVE_FOLDER), m_dir.string());
 

@@ -80,18 +80,18 @@ TEST_F(MakerDlgTest, StartsWithEveryDefault)
 
 TEST_F(MakerDlgTest, FocusStartsOnQuit)
 {
-    EXPECT_EQ(FocusedControl(*m_dlg), &Item(IDOK));
+    EXPECT_EQ(FocusedControl(*m_dlg), &Item(CommandId::Ok));
 }
 
 TEST_F(MakerDlgTest, ControlsStandInTemplateOrderAndKeepTheirCaptions)
 {
-    EXPECT_EQ(Shown(IDOK), "끝내기");
+    EXPECT_EQ(Shown(CommandId::Ok), "끝내기");
     EXPECT_EQ(Shown(IDC_MAKE_LINK), "만들기");
     EXPECT_EQ(Shown(IDC_LOAD_REGISTRY), "레지스트리화일 불러오기");
     EXPECT_EQ(Shown(IDC_ADD_ENTRY), "추가 -->");
     EXPECT_EQ(Shown(IDC_NO_BACKUP), "백업화일 만들지 않기");
     // Tab order follows the template: Quit first, the list after the play time.
-    EXPECT_EQ(Item(IDOK).GetNextWindow(), &Item(IDC_LINK_FILE_NAME));
+    EXPECT_EQ(Item(CommandId::Ok).GetNextControl(), &Item(IDC_LINK_FILE_NAME));
     // A button above another in the template lies above it on the screen.
     EXPECT_LT(ClientRect(Item(IDC_LINK_TITLE)).top, ClientRect(Item(IDC_LINK_NUMBER)).top);
     EXPECT_LT(ClientRect(Item(IDC_ENTRY_TITLE)).bottom, ClientRect(Item(IDC_FILE_SIZE)).top);
@@ -104,7 +104,7 @@ TEST_F(MakerDlgTest, EnterEndsTheProgramOnlyWhenEveryFieldReads)
     m_services.AcceptUnscriptedOkBoxes();
     PressEnter(*m_dlg);
     ASSERT_EQ(MessageTexts(), std::vector<std::string>{kNotAnInteger});
-    EXPECT_EQ(m_services.MessageBoxes()[0].Icon(), static_cast<unsigned>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(m_services.MessageBoxes()[0].Icon(), MsgBox::IconExclamation);
     EXPECT_TRUE(m_dlg->IsWindowVisible());
     // The failing edit has the focus with its whole text selected.
     EXPECT_EQ(FocusedControl(*m_dlg), &Item(IDC_FILE_SIZE));
@@ -167,7 +167,7 @@ TEST_F(MakerDlgTest, EntryNumberOutOfRangeIsReportedAndTheRadiosAreNotRead)
     m_services.ClearRecords();
     m_dlg->m_nEntryKind = 0;  // a value the read of the radios would replace
     // The edit's change handler does the failing read (and then puts 1 in).
-    Item(IDC_ENTRY_NUMBER).SetWindowText("100000");
+    Item(IDC_ENTRY_NUMBER).SetWindowTextCp949("100000");
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"0와(과) 99999 사이의 정수를 입력하십시오."});
     EXPECT_EQ(m_dlg->m_nEntryKind, 0);
 }

@@ -23,7 +23,7 @@ void MakerDlgTest::SetUp()
 
     m_dlg = std::make_unique<CMakerDlg>();
     ASSERT_TRUE(m_dlg->Create(IDD_MAKER_DIALOG));
-    m_dlg->ShowWindow(SW_SHOW);
+    m_dlg->ShowWindow(ShowCmd::Show);
     mrv::platform::testing::ProcessEvents();
 }
 

@@ -24,7 +24,7 @@ protected:
     // What the control shows, as UTF-8.
     std::string Shown(int id) { return mrv::platform::testing::TextUtf8(Item(id)); }
     // The user replaces an edit's text (select all, type).
-    void Enter(int id, std::string_view utf8) { mrv::platform::testing::ReplaceText(Item(id), utf8); }
+    void Enter(int id, std::string_view utf8) { mrv::platform::testing::ReplaceTextUtf8(Item(id), utf8); }
     void Click(int id) { mrv::platform::testing::Click(Item(id)); }
 
     // A file in the temporary folder, written with these bytes.

@@ -110,7 +110,7 @@ protected:
         t::RunAfter(kHangGuardMs, [answer] {
             if (answer->over) return;
             ADD_FAILURE() << "the dialog was left open";
-            if (CDialog* dialog = t::ActiveModalDialog()) dialog->EndDialog(IDCANCEL);
+            if (CDialog* dialog = t::ActiveModalDialog()) dialog->EndDialog(CommandId::Cancel);
         });
         Click(buttonId);
         answer->over = true;
@@ -133,7 +133,7 @@ protected:
     {
         ClickAndAnswer(IDC_MOD_OPTION, [radioId](CDialog& d) {
             t::Click(In(d, radioId));
-            t::Click(In(d, IDOK));
+            t::Click(In(d, CommandId::Ok));
         });
     }
     // The index of the radio button checked when "MOD Option" opens (-1: none, -2: several).
@@ -187,7 +187,7 @@ TEST_F(OptionDialogsTest, ModOptionOpensOnTheCurrentLocation)
         EXPECT_EQ(t::ActiveModalTitle(), "MOD Option");
         EXPECT_TRUE(t::IsBlockedByModal(*m_dlg)) << "owned by the main window, which it blocks";
         EXPECT_FALSE(t::IsBlockedByModal(g_dlgCacheSearch));
-        EXPECT_EQ(t::FocusedControl(d), &In(d, IDOK));
+        EXPECT_EQ(t::FocusedControl(d), &In(d, CommandId::Ok));
         EXPECT_EQ(Checked(d, IDC_LOCATION_0), 1);
         t::Click(In(d, IDC_LOCATION_3));
         t::PressEnter(d);
@@ -214,7 +214,7 @@ TEST_F(OptionDialogsTest, EscapeCloseBoxAndUnchangedOkKeepTheLocation)
     });
     EXPECT_EQ(Shown(IDC_TARGET_NAME), "7.dcf");
 
-    ClickAndAnswer(IDC_MOD_OPTION, [](CDialog& d) { t::Click(In(d, IDOK)); });
+    ClickAndAnswer(IDC_MOD_OPTION, [](CDialog& d) { t::Click(In(d, CommandId::Ok)); });
     EXPECT_EQ(Shown(IDC_TARGET_NAME), "7.dcf");
     EXPECT_EQ(LocationShownAtOpening(), 5);
 }
@@ -223,7 +223,7 @@ TEST_F(OptionDialogsTest, CancelledModOptionStillRunsTheLinkNumberRule)
 {
     SwitchToMod(7);
     Enter(IDC_FILE_SIZE, "12k");   // nothing reads it until a rule runs
-    m_services.AnswerMessageBox(IDOK);
+    m_services.AnswerMessageBox(CommandId::Ok);
     ClickAndAnswer(IDC_MOD_OPTION, [](CDialog& d) { t::PressEscape(d); });
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"정수를 입력하십시오."});
 }
@@ -240,11 +240,11 @@ TEST_F(OptionDialogsTest, AudioTextsGoOutAndComeBackInTheirOwnFields)
         EXPECT_EQ(t::TextUtf8(In(d, IDC_AUDIO_KBPS)), "128.00");
         EXPECT_EQ(t::TextUtf8(In(d, IDC_BITRATE)), "128.00");
         EXPECT_EQ(t::TextUtf8(In(d, IDC_AUDIO_FORMAT)), "HE-AAC (MP4)");
-        t::ReplaceText(In(d, IDC_SAMPLE_RATE), "22.05");
-        t::ReplaceText(In(d, IDC_COPYRIGHT_HOLDER), "홍길동");
-        t::ReplaceText(In(d, IDC_AUDIO_KBPS), "96.00");
-        t::ReplaceText(In(d, IDC_BITRATE), "");
-        t::ReplaceText(In(d, IDC_AUDIO_FORMAT), "AAC+");
+        t::ReplaceTextUtf8(In(d, IDC_SAMPLE_RATE), "22.05");
+        t::ReplaceTextUtf8(In(d, IDC_COPYRIGHT_HOLDER), "홍길동");
+        t::ReplaceTextUtf8(In(d, IDC_AUDIO_KBPS), "96.00");
+        t::ReplaceTextUtf8(In(d, IDC_BITRATE), "");
+        t::ReplaceTextUtf8(In(d, IDC_AUDIO_FORMAT), "AAC+");
         t::PressEnter(d);
     });
     EXPECT_EQ(m_dlg->m_szSampleRateKhz, "22.05");
@@ -259,20 +259,20 @@ TEST_F(OptionDialogsTest, AudioTextsGoOutAndComeBackInTheirOwnFields)
         EXPECT_EQ(t::TextUtf8(In(d, IDC_AUDIO_KBPS)), "96.00");
         EXPECT_EQ(t::TextUtf8(In(d, IDC_BITRATE)), "");
         EXPECT_EQ(t::TextUtf8(In(d, IDC_AUDIO_FORMAT)), "AAC+");
-        t::Click(In(d, IDCANCEL));
+        t::Click(In(d, CommandId::Cancel));
     });
 }
 
 TEST_F(OptionDialogsTest, AnythingButOkLeavesTheAudioTexts)
 {
     const std::vector<std::function<void(CDialog&)>> dismissals{
-        [](CDialog& d) { t::Click(In(d, IDCANCEL)); },
+        [](CDialog& d) { t::Click(In(d, CommandId::Cancel)); },
         [](CDialog& d) { t::PressEscape(d); },
         [](CDialog& d) { t::ClickCloseBox(d); },
     };
     for (const auto& dismiss : dismissals) {
         ClickAndAnswer(IDC_EXTRA_INFO, [&dismiss](CDialog& d) {
-            for (int id : kAudioEdits) t::ReplaceText(In(d, id), "x");
+            for (int id : kAudioEdits) t::ReplaceTextUtf8(In(d, id), "x");
             dismiss(d);
         });
     }
@@ -291,9 +291,9 @@ TEST_F(OptionDialogsTest, AudioTextsStopAt255BytesAndReachTheEntryWhole)
     for (int i = 0; i < 128; ++i) syllables += "가";
 
     ClickAndAnswer(IDC_EXTRA_INFO, [&syllables](CDialog& d) {
-        t::ReplaceText(In(d, IDC_BITRATE), std::string(300, '9'));
+        t::ReplaceTextUtf8(In(d, IDC_BITRATE), std::string(300, '9'));
         EXPECT_EQ(t::TextUtf8(In(d, IDC_BITRATE)), std::string(255, '9'));
-        t::ReplaceText(In(d, IDC_COPYRIGHT_HOLDER), syllables);   // the 128th would need bytes 255 and 256
+        t::ReplaceTextUtf8(In(d, IDC_COPYRIGHT_HOLDER), syllables);   // the 128th would need bytes 255 and 256
         t::Type(In(d, IDC_COPYRIGHT_HOLDER), "AB");                // room for one more byte
         t::PressEnter(d);
     });
@@ -316,15 +316,15 @@ TEST_F(OptionDialogsTest, AudioTextsStopAt255BytesAndReachTheEntryWhole)
 TEST_F(OptionDialogsTest, OkRefusesAnAudioTextLongerThan255Bytes)
 {
     ClickAndAnswer(IDC_EXTRA_INFO, [this](CDialog& d) {
-        t::ReplaceText(In(d, IDC_AUDIO_KBPS), "64.00");
+        t::ReplaceTextUtf8(In(d, IDC_AUDIO_KBPS), "64.00");
         // Longer than the edit takes from the keyboard: only a program can put it there.
-        In(d, IDC_AUDIO_FORMAT).SetWindowText(std::string(256, 'F'));
-        m_services.AnswerMessageBox(IDOK);
-        t::Click(In(d, IDOK));
+        In(d, IDC_AUDIO_FORMAT).SetWindowTextCp949(std::string(256, 'F'));
+        m_services.AnswerMessageBox(CommandId::Ok);
+        t::Click(In(d, CommandId::Ok));
         EXPECT_EQ(MessageTexts(), std::vector<std::string>{"255 이하의 문자를 입력하십시오."});
         EXPECT_EQ(t::FocusedControl(d), &In(d, IDC_AUDIO_FORMAT));
         EXPECT_EQ(t::ActiveModalDialog(), &d) << "the dialog must stay open";
-        t::Click(In(d, IDCANCEL));
+        t::Click(In(d, CommandId::Cancel));
     });
     EXPECT_EQ(m_dlg->m_szAudioKbps, "128.00");
     EXPECT_EQ(m_dlg->m_szAudioFormat, "HE-AAC (MP4)");
@@ -333,12 +333,12 @@ TEST_F(OptionDialogsTest, OkRefusesAnAudioTextLongerThan255Bytes)
 TEST_F(OptionDialogsTest, AcceptedAudioTextsGoIntoTheEntryInRecordOrder)
 {
     ClickAndAnswer(IDC_EXTRA_INFO, [](CDialog& d) {
-        t::ReplaceText(In(d, IDC_SAMPLE_RATE), "22.05");
-        t::ReplaceText(In(d, IDC_COPYRIGHT_HOLDER), "AB");
-        t::ReplaceText(In(d, IDC_AUDIO_KBPS), "96.00");
-        t::ReplaceText(In(d, IDC_BITRATE), "");
-        t::ReplaceText(In(d, IDC_AUDIO_FORMAT), "AAC+");
-        t::Click(In(d, IDOK));
+        t::ReplaceTextUtf8(In(d, IDC_SAMPLE_RATE), "22.05");
+        t::ReplaceTextUtf8(In(d, IDC_COPYRIGHT_HOLDER), "AB");
+        t::ReplaceTextUtf8(In(d, IDC_AUDIO_KBPS), "96.00");
+        t::ReplaceTextUtf8(In(d, IDC_BITRATE), "");
+        t::ReplaceTextUtf8(In(d, IDC_AUDIO_FORMAT), "AAC+");
+        t::Click(In(d, CommandId::Ok));
     });
     const fs::path registry = EmptyRegistry();
     Click(IDC_NO_BACKUP);
@@ -389,7 +389,7 @@ TEST_P(ModLinkTest, LinkFileAndEntryCarryTheChosenLocation)
     ChooseLocation(IDC_LOCATION_0 + c.location);
     EXPECT_EQ(Shown(IDC_TARGET_NAME), c.targetName);
 
-    m_services.AnswerMessageBox(IDOK);   // the path of the file about to be written
+    m_services.AnswerMessageBox(CommandId::Ok);   // the path of the file about to be written
     Click(IDC_MAKE_LINK);
     Click(IDC_NO_BACKUP);
     Click(IDC_ADD_ENTRY);
@@ -426,7 +426,7 @@ TEST_F(OptionDialogsTest, LocationSurvivesASwitchToMrv)
     Enter(IDC_LINK_TITLE, "abc");
     EXPECT_EQ(Shown(IDC_TARGET_NAME), "7.zqm");
 
-    m_services.AnswerMessageBox(IDOK);
+    m_services.AnswerMessageBox(CommandId::Ok);
     Click(IDC_MAKE_LINK);
     Click(IDC_NO_BACKUP);
     Click(IDC_ADD_ENTRY);

@@ -33,8 +33,8 @@ namespace {
 // The fixture's clock reads 2005-08-09 07:03:05: year, day, hour, minute, second.
 constexpr const char* kBackupSuffix = "_2005_9_7_3_5";
 
-constexpr unsigned kErrorBox = MB_OK | MB_ICONERROR;        // 16
-constexpr unsigned kQuestionBox = MB_YESNO | MB_ICONQUESTION; // 36
+constexpr unsigned kErrorBox = MsgBox::Ok | MsgBox::IconError;        // 16
+constexpr unsigned kQuestionBox = MsgBox::YesNo | MsgBox::IconQuestion; // 36
 
 const Bytes kA = MiniRecord("ZQT/A\0"s, "a");           // 28 bytes
 const Bytes kB = MiniRecord("ZQT/BB\0"s, "bb", 10);     // 37 bytes
@@ -82,7 +82,7 @@ protected:
     CListCtrl& List() { return m_dlg->m_listRegistry; }
 
     // Right-clicks a row and answers the confirmation.
-    void DeleteRow(int row, int answer = IDYES)
+    void DeleteRow(int row, int answer = CommandId::Yes)
     {
         m_services.AnswerMessageBox(answer);
         mrv::platform::testing::RightClickListRow(List(), row);
@@ -279,7 +279,7 @@ TEST_F(RegistryEditing, AFormThatDoesNotReadWritesNothing)
     Listed(Registry({kA}));
     Enter(IDC_FILE_SIZE, "12x");
     m_services.ClearRecords();
-    m_dlg->m_listRegistry.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    m_dlg->m_listRegistry.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
     mrv::platform::testing::RightClickListRow(List(), 0);
     EXPECT_THAT(MessageTexts(), ElementsAre(std::string("정수를 입력하십시오.")));
     EXPECT_EQ(ReadBytes(m_reg), Registry({kA}));
@@ -363,7 +363,7 @@ TEST_F(RegistryEditing, TheConfirmationNamesTitleAndPathAndNoKeepsEverything)
 {
     const Bytes before = Registry({kA, kB}, kTail);
     Listed(before);
-    DeleteRow(1, IDNO);
+    DeleteRow(1, CommandId::No);
 
     const auto& box = OnlyBox();
     EXPECT_EQ(box.TextUtf8(), "[bb : ZQT/BB] 을 목록에서 삭제 하시겠습니까?");
@@ -382,7 +382,7 @@ TEST_F(RegistryEditing, TheConfirmationQuotesAt49BytesWithoutSplittingACharacter
     for (int i = 0; i < 30; ++i) title += "가";
     const std::string path = "ZQT/MORVANTA/" + std::string(60, 'p');
     Listed(Registry({MiniRecord(path + '\0', Cp949(title))}));
-    DeleteRow(0, IDNO);
+    DeleteRow(0, CommandId::No);
 
     std::string shownTitle;
     for (int i = 0; i < 24; ++i) shownTitle += "가";
@@ -464,17 +464,17 @@ TEST_F(RegistryEditing, ARightClickWithoutASelectedRowDoesNothing)
 {
     const Bytes before = Registry({kA, kB});
     Listed(before);
-    for (int row = 0; row < List().GetItemCount(); ++row) List().SetItemState(row, 0, LVIS_SELECTED);
-    NMHDR click{&List(), IDC_REGISTRY_LIST, NM_RCLICK};
-    LRESULT result = 1;
+    for (int row = 0; row < List().GetItemCount(); ++row) List().SetItemState(row, 0, ListItemState::Selected);
+    NotifyHeader click{&List(), IDC_REGISTRY_LIST, NotifyCode::RightClick};
+    MessageResult result = 1;
     m_dlg->DispatchNotify(&click, &result);
     EXPECT_EQ(m_services.PromptCount(), 0u);
     EXPECT_EQ(ReadBytes(m_reg), before);
     EXPECT_EQ(result, 1);
 
     // With a selected row the click acts on it, and says it handled the click.
-    List().SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
-    m_services.AnswerMessageBox(IDYES);
+    List().SetItemState(1, ListItemState::Selected, ListItemState::Selected);
+    m_services.AnswerMessageBox(CommandId::Yes);
     m_dlg->DispatchNotify(&click, &result);
     EXPECT_EQ(result, 0);
     EXPECT_THAT(Rows(), ElementsAre(Row{"a", "ZQT/A"}));

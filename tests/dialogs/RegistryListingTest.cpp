@@ -101,7 +101,7 @@ TEST_F(MakerDlgTest, ADamagedFileShowsTheEntriesBeforeTheDamageAndSaysWhere)
     ASSERT_EQ(m_services.MessageBoxes().size(), 1u);
     const auto& box = m_services.MessageBoxes()[0];
     EXPECT_EQ(box.CaptionUtf8(), "Morvanta Maker");
-    EXPECT_EQ(box.Icon(), static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_EQ(box.Icon(), MsgBox::IconError);
     EXPECT_THAT(box.TextUtf8(), HasSubstr(std::to_string(bytes.size())));  // the offset where it ends
 }
 

@@ -65,7 +65,7 @@ TEST_F(RegistryToolParity, AddingAndDeletingGiveTheToolsBytes)
     EXPECT_EQ(ReadBytes(mine), ReadBytes(m_dir / "tool/modreg.dat"));
 
     // The middle entry goes; the leftovers move with the rest.
-    m_services.AnswerMessageBox(IDYES);
+    m_services.AnswerMessageBox(CommandId::Yes);
     mrv::platform::testing::RightClickListRow(m_dlg->m_listRegistry, 1);
     ASSERT_TRUE(Tool("delete " + ToolFile() + " 1 --yes"));
     EXPECT_EQ(ReadBytes(mine), ReadBytes(m_dir / "tool/modreg.dat"));

@@ -16,14 +16,14 @@ public:
         CPoint at;
         CRect clip;
         std::string text;
-        COLORREF color;
+        Color color;
         unsigned options;
     };
-    COLORREF background = RGB(250, 250, 250);
-    COLORREF textColor = RGB(10, 20, 30);
-    int bkMode = OPAQUE;
+    Color background = ColorRgb(250, 250, 250);
+    Color textColor = ColorRgb(10, 20, 30);
+    int bkMode = BkMode::Opaque;
     int saves = 0, restores = 0;
-    std::vector<std::pair<CRect, COLORREF>> fills;
+    std::vector<std::pair<CRect, Color>> fills;
     std::vector<Text> texts;
     std::vector<CRect> focusRects;
 
@@ -31,16 +31,16 @@ public:
     bool RestoreDC(int) override
     {
         ++restores;
-        textColor = RGB(10, 20, 30);
+        textColor = ColorRgb(10, 20, 30);
         return true;
     }
-    COLORREF GetBkColor() const override { return background; }
-    COLORREF GetTextColor() const override { return textColor; }
-    COLORREF SetTextColor(COLORREF c) override { return std::exchange(textColor, c); }
+    Color GetBkColor() const override { return background; }
+    Color GetTextColor() const override { return textColor; }
+    Color SetTextColor(Color c) override { return std::exchange(textColor, c); }
     int SetBkMode(int mode) override { return std::exchange(bkMode, mode); }
     unsigned SetTextAlign(unsigned) override { return 0; }
     void FillRect(const CRect& r, const CBrush& b) override { fills.emplace_back(r, b.color); }
-    bool ExtTextOut(int x, int y, unsigned options, const CRect* clip, const std::string& text) override
+    bool ExtTextOutCp949(int x, int y, unsigned options, const CRect* clip, const std::string& text) override
     {
         texts.push_back({{x, y}, clip ? *clip : CRect{}, text, textColor, options});
         return true;
@@ -75,22 +75,22 @@ protected:
 TEST_F(RowListTest, SelectedRowIsOneHighlightBandWithHighlightText)
 {
     RecordingDC dc;
-    DrawItemStruct dis = Record(1, ODS_SELECTED | ODS_FOCUS, dc);
-    LRESULT result = 12345;
-    EXPECT_TRUE(m_dlg->m_listRegistry.OnChildNotify(WM_DRAWITEM, IDC_REGISTRY_LIST,
+    DrawItemStruct dis = Record(1, OwnerDrawState::Selected | OwnerDrawState::Focus, dc);
+    MessageResult result = 12345;
+    EXPECT_TRUE(m_dlg->m_listRegistry.OnChildNotify(WindowMsg::DrawItem, IDC_REGISTRY_LIST,
                                                     reinterpret_cast<std::intptr_t>(&dis), &result));
     EXPECT_EQ(result, 12345);  // the result is left alone
 
     ASSERT_EQ(dc.fills.size(), 1u);
     EXPECT_EQ(dc.fills[0].first, dis.rcItem);
-    EXPECT_EQ(dc.fills[0].second, GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(dc.bkMode, TRANSPARENT);
+    EXPECT_EQ(dc.fills[0].second, GetSystemColor(SysColor::Highlight));
+    EXPECT_EQ(dc.bkMode, BkMode::Transparent);
     ASSERT_EQ(dc.texts.size(), 2u);
     EXPECT_EQ(Utf8(dc.texts[0].text), "둘째 노래");
     EXPECT_EQ(dc.texts[1].text, "ZQT/MOD/MOD_Dat00002");
     for (const auto& t : dc.texts) {
-        EXPECT_EQ(t.color, GetSysColor(COLOR_HIGHLIGHTTEXT));
-        EXPECT_EQ(t.options, static_cast<unsigned>(ETO_CLIPPED));
+        EXPECT_EQ(t.color, GetSystemColor(SysColor::HighlightText));
+        EXPECT_EQ(t.options, TextOutOption::Clipped);
     }
     EXPECT_EQ(dc.saves, 1);
     EXPECT_EQ(dc.restores, 1);
@@ -108,7 +108,7 @@ TEST_F(RowListTest, UnselectedRowKeepsTheListsColoursAndClipsEachColumn)
     EXPECT_EQ(dc.fills[0].second, dc.background);
     EXPECT_TRUE(dc.focusRects.empty());
     ASSERT_EQ(dc.texts.size(), 2u);
-    EXPECT_EQ(dc.texts[0].color, RGB(10, 20, 30));
+    EXPECT_EQ(dc.texts[0].color, ColorRgb(10, 20, 30));
 
     // Column 0: text box 5 px in from each side of its width, 24 px high.
     const int width0 = m_dlg->m_listRegistry.GetColumnWidth(0);
@@ -117,24 +117,24 @@ TEST_F(RowListTest, UnselectedRowKeepsTheListsColoursAndClipsEachColumn)
     EXPECT_EQ(dc.texts[0].clip, (CRect{5, 40, width0 - 5, 64}));
     // Column 1 starts where its cell starts.
     CRect cell;
-    ASSERT_TRUE(m_dlg->m_listRegistry.GetSubItemRect(0, 1, LVIR_LABEL, cell));
+    ASSERT_TRUE(m_dlg->m_listRegistry.GetSubItemRect(0, 1, ListItemRect::Label, cell));
     EXPECT_EQ(dc.texts[1].clip, (CRect{cell.left + 5, cell.top, cell.left + width1 - 5, cell.top + 24}));
 }
 
 TEST_F(RowListTest, RenderedRowsShowTheSelectionAcrossBothColumns)
 {
     CRowListCtrl& list = m_dlg->m_listRegistry;
-    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
     ProcessEvents(50);
     const auto image = Grab(list);
     CRect first, second;
-    ASSERT_TRUE(list.GetSubItemRect(0, 1, LVIR_BOUNDS, first));
-    ASSERT_TRUE(list.GetSubItemRect(1, 1, LVIR_BOUNDS, second));
+    ASSERT_TRUE(list.GetSubItemRect(0, 1, ListItemRect::Bounds, first));
+    ASSERT_TRUE(list.GetSubItemRect(1, 1, ListItemRect::Bounds, second));
     ASSERT_GT(image.width, first.right - 2);
 
-    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    const Color highlight = GetSystemColor(SysColor::Highlight);
     auto asColorref = [](std::uint32_t argb) {
-        return RGB(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF));
+        return ColorRgb(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF));
     };
     // Sample the band's far right, past any text, in both columns' area.
     const int y = (first.top + first.bottom) / 2;
@@ -154,7 +154,7 @@ TEST_F(RowListTest, ATextIsCutAtItsColumnsRightMarginAndANarrowColumnShowsNothin
     ProcessEvents(50);
     const auto image = Grab(list);
     CRect cell;
-    ASSERT_TRUE(list.GetSubItemRect(0, 1, LVIR_BOUNDS, cell));
+    ASSERT_TRUE(list.GetSubItemRect(0, 1, ListItemRect::Bounds, cell));
     ASSERT_EQ(cell.left, 8);
     ASSERT_GT(image.height, cell.bottom);
 

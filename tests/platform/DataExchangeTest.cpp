@@ -132,7 +132,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dlg.Create(ids::IDD_EXCHANGE));
-        m_dlg.ShowWindow(SW_SHOW);
+        m_dlg.ShowWindow(ShowCmd::Show);
         t::ProcessEvents();
     }
     void TearDown() override
@@ -162,12 +162,12 @@ protected:
         m_dlg.m_strLast = "old";
         ASSERT_TRUE(m_dlg.UpdateData(false));
         // The user changes every one of them on screen.
-        t::ReplaceText(Item(ids::IDC_RANGED), "5");
+        t::ReplaceTextUtf8(Item(ids::IDC_RANGED), "5");
         t::Click(Item(ids::IDC_CHECK));
         t::Click(Item(ids::IDC_RADIO_A1));
         t::Click(Item(ids::IDC_RADIO_B0));
-        Item(ids::IDC_PATH).SetWindowText("/srv/new");
-        t::ReplaceText(Item(ids::IDC_LAST), "new");
+        Item(ids::IDC_PATH).SetWindowTextCp949("/srv/new");
+        t::ReplaceTextUtf8(Item(ids::IDC_LAST), "new");
     }
     void ExpectSentinelsKept()
     {
@@ -185,8 +185,8 @@ protected:
         ASSERT_EQ(m_services.MessageBoxes().size(), 1u);
         const auto& box = m_services.MessageBoxes()[0];
         EXPECT_EQ(box.TextUtf8(), textUtf8);
-        EXPECT_EQ(box.Buttons(), MB_OK);
-        EXPECT_EQ(box.Icon(), MB_ICONEXCLAMATION);
+        EXPECT_EQ(box.Buttons(), MsgBox::Ok);
+        EXPECT_EQ(box.Icon(), MsgBox::IconExclamation);
         EXPECT_EQ(box.CaptionUtf8(), ExecutableStem());
     }
     void ExpectFocusWithAllSelected(int id)
@@ -245,15 +245,15 @@ TEST_F(DataExchangeTest, WriteShowsEveryMemberAndReadTakesItBack)
 
 TEST_F(DataExchangeTest, ReadsTypedIntegersByTheRule)
 {
-    t::ReplaceText(Item(ids::IDC_NUMBER), " 12 ");
+    t::ReplaceTextUtf8(Item(ids::IDC_NUMBER), " 12 ");
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_nNumber, 12);
 
-    t::ReplaceText(Item(ids::IDC_NUMBER), "+7");
+    t::ReplaceTextUtf8(Item(ids::IDC_NUMBER), "+7");
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_nNumber, 7);
 
-    t::ReplaceText(Item(ids::IDC_NUMBER), "2147483648");
+    t::ReplaceTextUtf8(Item(ids::IDC_NUMBER), "2147483648");
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_nNumber, 2147483647);
     // A write shows the member, not what was typed.
@@ -265,9 +265,9 @@ TEST_F(DataExchangeTest, FailedIntegerKeepsTheOldValueAndStopsThePass)
 {
     m_dlg.m_nNumber = 31;
     SetSentinels();
-    t::ReplaceText(Item(ids::IDC_TITLE), "typed");
-    t::ReplaceText(Item(ids::IDC_NUMBER), "-0");
-    m_services.AnswerMessageBox(IDOK);
+    t::ReplaceTextUtf8(Item(ids::IDC_TITLE), "typed");
+    t::ReplaceTextUtf8(Item(ids::IDC_NUMBER), "-0");
+    m_services.AnswerMessageBox(CommandId::Ok);
 
     EXPECT_FALSE(m_dlg.UpdateData(true));
 
@@ -281,8 +281,8 @@ TEST_F(DataExchangeTest, FailedIntegerKeepsTheOldValueAndStopsThePass)
 
 TEST_F(DataExchangeTest, EveryFailedReadShowsItsMessageAgain)
 {
-    t::ReplaceText(Item(ids::IDC_NUMBER), "0x10");
-    m_services.AnswerMessageBox(IDOK).AnswerMessageBox(IDOK);
+    t::ReplaceTextUtf8(Item(ids::IDC_NUMBER), "0x10");
+    m_services.AnswerMessageBox(CommandId::Ok).AnswerMessageBox(CommandId::Ok);
     EXPECT_FALSE(m_dlg.UpdateData(true));
     EXPECT_FALSE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_services.MessageBoxes().size(), 2u);
@@ -299,9 +299,9 @@ TEST_F(DataExchangeTest, TitleLongerThan50BytesFailsAfterBeingStored)
     title += "a";
     m_dlg.m_nNumber = 8;
     SetSentinels();
-    Item(ids::IDC_TITLE).SetWindowText(K(title));   // set by the program: no input limit applies
-    t::ReplaceText(Item(ids::IDC_NUMBER), "9");
-    m_services.AnswerMessageBox(IDOK);
+    Item(ids::IDC_TITLE).SetWindowTextCp949(K(title));   // set by the program: no input limit applies
+    t::ReplaceTextUtf8(Item(ids::IDC_NUMBER), "9");
+    m_services.AnswerMessageBox(CommandId::Ok);
 
     EXPECT_FALSE(m_dlg.UpdateData(true));
 
@@ -326,7 +326,7 @@ TEST_F(DataExchangeTest, WriteLimitsTheTitleEditTo50Bytes)
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_strTitle.size(), 50u);
     // One byte is left after 24 syllables and an ASCII letter fits it; a syllable does not.
-    t::ReplaceText(Item(ids::IDC_TITLE), std::string(typed, 0, 24 * 3) + "a가b");
+    t::ReplaceTextUtf8(Item(ids::IDC_TITLE), std::string(typed, 0, 24 * 3) + "a가b");
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(mrv::text::Cp949ToUtf8Lossy(m_dlg.m_strTitle), std::string(typed, 0, 24 * 3) + "ab");
 }
@@ -337,7 +337,7 @@ TEST_F(DataExchangeTest, RangeIsCheckedOnReadOnlyAfterTheValueIsStored)
     ASSERT_TRUE(m_dlg.UpdateData(false));   // a write never fails on the range
     EXPECT_EQ(Shown(ids::IDC_RANGED), "100000");
     t::Click(Item(ids::IDC_CHECK));
-    m_services.AnswerMessageBox(IDOK);
+    m_services.AnswerMessageBox(CommandId::Ok);
 
     EXPECT_FALSE(m_dlg.UpdateData(true));
 
@@ -346,11 +346,11 @@ TEST_F(DataExchangeTest, RangeIsCheckedOnReadOnlyAfterTheValueIsStored)
     ExpectOneExchangeMessage("0와(과) 99999 사이의 정수를 입력하십시오.");
     ExpectFocusWithAllSelected(ids::IDC_RANGED);
 
-    m_services.AnswerMessageBox(IDOK);
-    t::ReplaceText(Item(ids::IDC_RANGED), "-1");
+    m_services.AnswerMessageBox(CommandId::Ok);
+    t::ReplaceTextUtf8(Item(ids::IDC_RANGED), "-1");
     EXPECT_FALSE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_nRanged, -1);
-    t::ReplaceText(Item(ids::IDC_RANGED), "99999");
+    t::ReplaceTextUtf8(Item(ids::IDC_RANGED), "99999");
     EXPECT_TRUE(m_dlg.UpdateData(true));
 }
 
@@ -416,7 +416,7 @@ TEST_F(DataExchangeTest, PathSurvivesAReadEvenWhenCp949CannotShowIt)
     EXPECT_EQ(m_dlg.m_path, path);
 
     // Another text in the control is another path.
-    Item(ids::IDC_PATH).SetWindowText(K("/srv/새 폴더"));
+    Item(ids::IDC_PATH).SetWindowTextCp949(K("/srv/새 폴더"));
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_path, fs::path("/srv/새 폴더"));
 }
@@ -425,7 +425,7 @@ TEST_F(DataExchangeTest, ControlIsAttachedOnTheFirstPassOnly)
 {
     // Creating the dialog ran the first pass.
     ASSERT_TRUE(m_dlg.m_btnControl.IsAttached());
-    const HWND handle = m_dlg.m_btnControl.GetSafeHwnd();
+    WindowHandle* const handle = m_dlg.m_btnControl.GetSafeHwnd();
     EXPECT_EQ(m_dlg.GetDlgItem(ids::IDC_BUTTON), &m_dlg.m_btnControl);
 
     ASSERT_TRUE(m_dlg.UpdateData(false));
@@ -445,7 +445,7 @@ TEST_F(DataExchangeTest, ChangeNotificationsAreDroppedWhileTheExchangeRuns)
     EXPECT_EQ(Shown(ids::IDC_TITLE), "written");
 
     // Outside an exchange, the program's own text changes and the user's typing notify.
-    Item(ids::IDC_TITLE).SetWindowText("set");
+    Item(ids::IDC_TITLE).SetWindowTextCp949("set");
     EXPECT_EQ(m_dlg.m_titleChanges, 1);
     t::Type(Item(ids::IDC_TITLE), "x");
     EXPECT_EQ(m_dlg.m_titleChanges, 2);

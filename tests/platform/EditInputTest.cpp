@@ -16,11 +16,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dlg.Create(IDD_LAYOUT));
-        m_dlg.ShowWindow(SW_SHOW);
+        m_dlg.ShowWindow(ShowCmd::Show);
         ProcessEvents();
     }
     CWnd& Edit() { return *m_dlg.GetDlgItem(IDC_NAME); }
-    std::size_t Bytes() { return Edit().GetWindowText().size(); }
+    std::size_t Bytes() { return Edit().GetWindowTextCp949().size(); }
 
     RecordingDlg m_dlg;
 };
@@ -60,7 +60,7 @@ TEST_F(EditInputTest, TypingOverASelectionMayUseItsBytes)
 {
     Edit().LimitText(4);
     Type(Edit(), "가나");
-    ReplaceText(Edit(), "다");
+    ReplaceTextUtf8(Edit(), "다");
     EXPECT_EQ(TextUtf8(Edit()), "다");
     Edit().SetSel(0, -1);
     Type(Edit(), "라마");
@@ -70,12 +70,12 @@ TEST_F(EditInputTest, TypingOverASelectionMayUseItsBytes)
 TEST_F(EditInputTest, TheProgramsTextIsNotLimitedButTheUserCannotAddToIt)
 {
     Edit().LimitText(4);
-    Edit().SetWindowText(mrv::text::K("가나다라"));
+    Edit().SetWindowTextCp949(mrv::text::K("가나다라"));
     EXPECT_EQ(Bytes(), 8u);
     Type(Edit(), "a");
     EXPECT_EQ(TextUtf8(Edit()), "가나다라");
     // Deleting is always possible, and the limit holds again afterwards.
-    ReplaceText(Edit(), "");
+    ReplaceTextUtf8(Edit(), "");
     EXPECT_EQ(TextUtf8(Edit()), "");
     Type(Edit(), "abcde");
     EXPECT_EQ(TextUtf8(Edit()), "abcd");
@@ -87,7 +87,7 @@ TEST_F(EditInputTest, CharactersCp949CannotHoldAreRefused)
     Type(Edit(), "é");      // not in CP949 either
     Type(Edit(), "한글ㄱ");  // Hangul syllables and jamo are
     EXPECT_EQ(TextUtf8(Edit()), "ab한글ㄱ");
-    EXPECT_EQ(Edit().GetWindowText(), mrv::text::K("ab한글ㄱ"));
+    EXPECT_EQ(Edit().GetWindowTextCp949(), mrv::text::K("ab한글ㄱ"));
 }
 
 TEST_F(EditInputTest, WithoutALimitLongTextIsTaken)
@@ -98,7 +98,7 @@ TEST_F(EditInputTest, WithoutALimitLongTextIsTaken)
 
 TEST_F(EditInputTest, SelectionCoversCharacters)
 {
-    Edit().SetWindowText(mrv::text::K("가나다"));
+    Edit().SetWindowTextCp949(mrv::text::K("가나다"));
     Edit().SetFocus();
     Edit().SetSel(0, -1);
     EXPECT_EQ(EditSelection(Edit()), std::make_pair(0, 3));

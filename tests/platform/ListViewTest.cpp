@@ -12,7 +12,7 @@ using Log = std::vector<std::string>;
 
 namespace {
 
-constexpr COLORREF kSelectedFill = RGB(255, 0, 0);
+constexpr Color kSelectedFill = ColorRgb(255, 0, 0);
 
 // Records every draw request and paints selected rows red, others in the
 // background colour the list prepared, with a black text from (2, 1).
@@ -22,14 +22,14 @@ public:
         unsigned row;
         unsigned state;
         CRect rect;
-        COLORREF background;
-        COLORREF text;
+        Color background;
+        Color text;
     };
     std::vector<Drawn> drawn;
 
-    bool OnChildNotify(unsigned message, std::uintptr_t, std::intptr_t lParam, LRESULT*) override
+    bool OnChildNotify(unsigned message, std::uintptr_t, std::intptr_t lParam, MessageResult*) override
     {
-        if (message != WM_DRAWITEM) return false;
+        if (message != WindowMsg::DrawItem) return false;
         DrawItem(reinterpret_cast<DrawItemStruct*>(lParam));
         return true;
     }
@@ -37,10 +37,10 @@ public:
     {
         CDC& dc = *item->pDC;
         drawn.push_back({item->itemID, item->itemState, item->rcItem, dc.GetBkColor(), dc.GetTextColor()});
-        dc.FillRect(item->rcItem, CBrush{(item->itemState & ODS_SELECTED) ? kSelectedFill : dc.GetBkColor()});
-        dc.SetBkMode(TRANSPARENT);
+        dc.FillRect(item->rcItem, CBrush{(item->itemState & OwnerDrawState::Selected) ? kSelectedFill : dc.GetBkColor()});
+        dc.SetBkMode(BkMode::Transparent);
         const CRect clip{item->rcItem.left, item->rcItem.top, item->rcItem.left + 30, item->rcItem.bottom};
-        dc.ExtTextOut(item->rcItem.left + 2, item->rcItem.top + 1, ETO_CLIPPED, &clip, GetItemText(static_cast<int>(item->itemID), 0));
+        dc.ExtTextOutCp949(item->rcItem.left + 2, item->rcItem.top + 1, TextOutOption::Clipped, &clip, GetItemText(static_cast<int>(item->itemID), 0));
     }
     const Drawn* Last(unsigned row) const
     {
@@ -63,28 +63,28 @@ public:
         DDX_Control(pDX, IDC_SINGLE, m_single);
         DDX_Control(pDX, IDC_MULTI, m_multi);
     }
-    void Note(const char* what, NMHDR* header, LRESULT* result)
+    void Note(const char* what, NotifyHeader* header, MessageResult* result)
     {
         auto& list = *static_cast<CListCtrl*>(header->hwndFrom);
         std::string line = what;
         for (int row = 0; row < list.GetItemCount(); ++row)
-            if (list.GetItemState(row, LVIS_SELECTED)) line += " " + std::to_string(row);
+            if (list.GetItemState(row, ListItemState::Selected)) line += " " + std::to_string(row);
         log.push_back(line);
         *result = 0;
     }
-    void OnClick(NMHDR* h, LRESULT* r) { Note("click", h, r); }
-    void OnDoubleClick(NMHDR* h, LRESULT* r) { Note("dblclk", h, r); }
-    void OnRightClick(NMHDR* h, LRESULT* r) { Note("rclick", h, r); }
-    void OnMultiClick(NMHDR* h, LRESULT* r) { Note("multi click", h, r); }
+    void OnClick(NotifyHeader* h, MessageResult* r) { Note("click", h, r); }
+    void OnDoubleClick(NotifyHeader* h, MessageResult* r) { Note("dblclk", h, r); }
+    void OnRightClick(NotifyHeader* h, MessageResult* r) { Note("rclick", h, r); }
+    void OnMultiClick(NotifyHeader* h, MessageResult* r) { Note("multi click", h, r); }
 
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
     static const MessageMap* GetThisMessageMap()
     {
         static const MessageMapEntry entries[] = {
-            OnNotify(NM_CLICK, IDC_SINGLE, &ListsDlg::OnClick),
-            OnNotify(NM_DBLCLK, IDC_SINGLE, &ListsDlg::OnDoubleClick),
-            OnNotify(NM_RCLICK, IDC_SINGLE, &ListsDlg::OnRightClick),
-            OnNotify(NM_CLICK, IDC_MULTI, &ListsDlg::OnMultiClick),
+            OnNotify(NotifyCode::Click, IDC_SINGLE, &ListsDlg::OnClick),
+            OnNotify(NotifyCode::DoubleClick, IDC_SINGLE, &ListsDlg::OnDoubleClick),
+            OnNotify(NotifyCode::RightClick, IDC_SINGLE, &ListsDlg::OnRightClick),
+            OnNotify(NotifyCode::Click, IDC_MULTI, &ListsDlg::OnMultiClick),
         };
         static const MessageMap map{CDialog::GetThisMessageMap(), entries};
         return &map;
@@ -98,20 +98,20 @@ protected:
         ASSERT_TRUE(m_dlg.Create(IDD_LISTS));
         for (PaintedList* list : {&m_dlg.m_single, &m_dlg.m_multi}) {
             ASSERT_TRUE(list->IsAttached());
-            list->InsertColumn(0, mrv::text::K("제목"), LVCFMT_LEFT, 120);
-            list->InsertColumn(1, "Size", LVCFMT_LEFT, 90);
+            list->InsertColumn(0, mrv::text::K("제목"), ColumnFormat::Left, 120);
+            list->InsertColumn(1, "Size", ColumnFormat::Left, 90);
             for (int row = 0; row < 3; ++row) {
                 list->InsertItem(row, "row" + std::to_string(row));
                 list->SetItemText(row, 1, std::to_string(row * 100) + " Bytes");
             }
         }
-        m_dlg.ShowWindow(SW_SHOW);
+        m_dlg.ShowWindow(ShowCmd::Show);
         ProcessEvents();
     }
-    static COLORREF Pixel(const Image& image, int x, int y)
+    static Color Pixel(const Image& image, int x, int y)
     {
         const std::uint32_t argb = image.At(x, y);
-        return RGB(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF));
+        return ColorRgb(static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF));
     }
 
     ListsDlg m_dlg;
@@ -134,7 +134,7 @@ TEST_F(ListViewTest, RowsHoldTheirTextsAndColumns)
     EXPECT_EQ(list.GetItemText(3, 0), "last");
     EXPECT_EQ(list.GetItemText(7, 0), "");
     // A column inserted in front moves the texts after it.
-    EXPECT_EQ(list.InsertColumn(0, "new", LVCFMT_LEFT, 40), 0);
+    EXPECT_EQ(list.InsertColumn(0, "new", ColumnFormat::Left, 40), 0);
     EXPECT_EQ(list.GetItemText(0, 1), "row0");
     EXPECT_EQ(list.GetItemText(0, 2), "0 Bytes");
     EXPECT_TRUE(list.DeleteAllItems());
@@ -144,43 +144,43 @@ TEST_F(ListViewTest, RowsHoldTheirTextsAndColumns)
 TEST_F(ListViewTest, SelectionAndFocusStates)
 {
     PaintedList& single = m_dlg.m_single;
-    single.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-    single.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    EXPECT_EQ(single.GetItemState(0, LVIS_SELECTED), 0u);  // one selected row at most
-    EXPECT_EQ(single.GetItemState(2, LVIS_SELECTED | LVIS_FOCUSED), static_cast<unsigned>(LVIS_SELECTED | LVIS_FOCUSED));
-    single.SetItemState(2, 0, LVIS_SELECTED);
-    EXPECT_EQ(single.GetItemState(2, LVIS_SELECTED), 0u);
+    single.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
+    single.SetItemState(2, ListItemState::Selected | ListItemState::Focused, ListItemState::Selected | ListItemState::Focused);
+    EXPECT_EQ(single.GetItemState(0, ListItemState::Selected), 0u);  // one selected row at most
+    EXPECT_EQ(single.GetItemState(2, ListItemState::Selected | ListItemState::Focused), ListItemState::Selected | ListItemState::Focused);
+    single.SetItemState(2, 0, ListItemState::Selected);
+    EXPECT_EQ(single.GetItemState(2, ListItemState::Selected), 0u);
 
     PaintedList& multi = m_dlg.m_multi;
-    multi.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-    multi.SetItemState(2, LVIS_SELECTED, LVIS_SELECTED);
-    EXPECT_EQ(multi.GetItemState(0, LVIS_SELECTED), static_cast<unsigned>(LVIS_SELECTED));
-    EXPECT_EQ(multi.GetItemState(2, LVIS_SELECTED), static_cast<unsigned>(LVIS_SELECTED));
+    multi.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
+    multi.SetItemState(2, ListItemState::Selected, ListItemState::Selected);
+    EXPECT_EQ(multi.GetItemState(0, ListItemState::Selected), ListItemState::Selected);
+    EXPECT_EQ(multi.GetItemState(2, ListItemState::Selected), ListItemState::Selected);
 }
 
 TEST_F(ListViewTest, EachRowIsDrawnWithItsRecordAcrossAllColumns)
 {
     PaintedList& list = m_dlg.m_single;
-    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    list.SetItemState(1, ListItemState::Selected, ListItemState::Selected);
     list.drawn.clear();
     const Image image = Grab(list);
 
     for (unsigned row = 0; row < 3; ++row) {
         const PaintedList::Drawn* drawn = list.Last(row);
         ASSERT_NE(drawn, nullptr) << row;
-        EXPECT_EQ(drawn->state & ODS_SELECTED, row == 1 ? static_cast<unsigned>(ODS_SELECTED) : 0u);
+        EXPECT_EQ(drawn->state & OwnerDrawState::Selected, row == 1 ? OwnerDrawState::Selected : 0u);
         // The band: from the left edge across both columns, as the list reports the row.
         CRect bounds;
-        ASSERT_TRUE(list.GetSubItemRect(static_cast<int>(row), 0, LVIR_BOUNDS, bounds));
+        ASSERT_TRUE(list.GetSubItemRect(static_cast<int>(row), 0, ListItemRect::Bounds, bounds));
         EXPECT_EQ(drawn->rect, bounds);
         EXPECT_EQ(drawn->rect.left, 0);
         EXPECT_EQ(drawn->rect.Width(), 210);
         CRect cell;
-        ASSERT_TRUE(list.GetSubItemRect(static_cast<int>(row), 1, LVIR_LABEL, cell));
+        ASSERT_TRUE(list.GetSubItemRect(static_cast<int>(row), 1, ListItemRect::Label, cell));
         EXPECT_EQ(cell, (CRect{120, bounds.top, 210, bounds.bottom}));
         // The colours the list prepares: its background and text colours.
-        EXPECT_EQ(drawn->background, GetSysColor(COLOR_WINDOW));
-        EXPECT_EQ(drawn->text, GetSysColor(COLOR_WINDOWTEXT));
+        EXPECT_EQ(drawn->background, GetSystemColor(SysColor::Window));
+        EXPECT_EQ(drawn->text, GetSystemColor(SysColor::WindowText));
     }
     const CRect first = list.Last(0)->rect;
     const CRect second = list.Last(1)->rect;
@@ -191,13 +191,13 @@ TEST_F(ListViewTest, EachRowIsDrawnWithItsRecordAcrossAllColumns)
     const int y = (second.top + second.bottom) / 2;
     EXPECT_EQ(Pixel(image, 200, y), kSelectedFill);
     EXPECT_EQ(Pixel(image, 100, y), kSelectedFill);
-    EXPECT_EQ(Pixel(image, 200, (first.top + first.bottom) / 2), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(Pixel(image, 200, (first.top + first.bottom) / 2), GetSystemColor(SysColor::Window));
     // Text was drawn inside the clip, not beyond it.
     bool inked = false;
     for (int x = 2; x < 30; ++x)
-        for (int yy = first.top; yy < first.bottom; ++yy) inked |= Pixel(image, x, yy) != GetSysColor(COLOR_WINDOW);
+        for (int yy = first.top; yy < first.bottom; ++yy) inked |= Pixel(image, x, yy) != GetSystemColor(SysColor::Window);
     EXPECT_TRUE(inked);
-    for (int yy = first.top; yy < first.bottom; ++yy) EXPECT_EQ(Pixel(image, 31, yy), GetSysColor(COLOR_WINDOW));
+    for (int yy = first.top; yy < first.bottom; ++yy) EXPECT_EQ(Pixel(image, 31, yy), GetSystemColor(SysColor::Window));
 }
 
 TEST_F(ListViewTest, AClickSelectsTheRowBeforeTheDialogHearsOfIt)
@@ -210,8 +210,8 @@ TEST_F(ListViewTest, AClickSelectsTheRowBeforeTheDialogHearsOfIt)
 
 TEST_F(ListViewTest, APlainClickInAMultiSelectionListSelectsThatRowAlone)
 {
-    m_dlg.m_multi.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-    m_dlg.m_multi.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+    m_dlg.m_multi.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
+    m_dlg.m_multi.SetItemState(1, ListItemState::Selected, ListItemState::Selected);
     ClickListRow(m_dlg.m_multi, 2);
     EXPECT_EQ(m_dlg.log, Log{"multi click 2"});
 }
@@ -223,7 +223,7 @@ TEST_F(ListViewTest, TheFocusedRowIsDrawnWithTheFocusBit)
     list.drawn.clear();
     Grab(list);
     ASSERT_NE(list.Last(1), nullptr);
-    EXPECT_EQ(list.Last(1)->state, static_cast<unsigned>(ODS_SELECTED | ODS_FOCUS));
+    EXPECT_EQ(list.Last(1)->state, OwnerDrawState::Selected | OwnerDrawState::Focus);
     EXPECT_EQ(list.Last(0)->state, 0u);
 }
 

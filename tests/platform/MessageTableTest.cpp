@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dlg.Create(IDD_LAYOUT));
-        m_dlg.ShowWindow(SW_SHOW);
+        m_dlg.ShowWindow(ShowCmd::Show);
         ProcessEvents();
     }
     CWnd& Item(int id) { return *m_dlg.GetDlgItem(id); }
@@ -40,8 +40,8 @@ TEST_F(TableChainTest, TheDerivedTableComesFirstAndTheBaseFillsIn)
     Click(Item(IDC_BASE_ONLY));
     EXPECT_EQ(m_dlg.log, (Log{"derived run", "base only"}));
     // The lookup itself: first match in table order, base after derived.
-    EXPECT_NE(m_dlg.FindEntry(Msg::Command, BN_CLICKED, IDC_BASE_ONLY), nullptr);
-    EXPECT_EQ(m_dlg.FindEntry(Msg::Command, EN_CHANGE, IDC_RUN), nullptr);
+    EXPECT_NE(m_dlg.FindEntry(Msg::Command, NotifyCode::ButtonClicked, IDC_BASE_ONLY), nullptr);
+    EXPECT_EQ(m_dlg.FindEntry(Msg::Command, NotifyCode::EditChange, IDC_RUN), nullptr);
     EXPECT_EQ(m_dlg.FindEntry(Msg::Timer, 0, 0), nullptr);
 }
 
@@ -51,18 +51,18 @@ TEST_F(MessageTableTest, EachNotificationReachesTheHandlerOfItsCodeAndControl)
     Click(Item(IDC_A));  // radio without an entry: nothing
     Click(Item(IDC_B));
     EXPECT_EQ(m_dlg.log, (Log{"run", "radio"}));
-    EXPECT_FALSE(m_dlg.DispatchCommand(EN_CHANGE, IDC_RUN));
-    EXPECT_FALSE(m_dlg.DispatchCommand(BN_CLICKED, IDC_NUMBER));
-    NMHDR header{&Item(IDC_RUN), IDC_RUN, NM_CLICK};
-    LRESULT result = 0;
+    EXPECT_FALSE(m_dlg.DispatchCommand(NotifyCode::EditChange, IDC_RUN));
+    EXPECT_FALSE(m_dlg.DispatchCommand(NotifyCode::ButtonClicked, IDC_NUMBER));
+    NotifyHeader header{&Item(IDC_RUN), IDC_RUN, NotifyCode::Click};
+    MessageResult result = 0;
     EXPECT_FALSE(m_dlg.DispatchNotify(&header, &result));
 }
 
 TEST_F(MessageTableTest, ChangeNotificationsComeFromTheUserAndTheProgram)
 {
     Type(Item(IDC_NAME), "ab");
-    Item(IDC_NAME).SetWindowText("xyz");
-    Item(IDC_NAME).SetWindowText("xyz");  // the same text: no change
+    Item(IDC_NAME).SetWindowTextCp949("xyz");
+    Item(IDC_NAME).SetWindowTextCp949("xyz");  // the same text: no change
     EXPECT_EQ(m_dlg.log, (Log{"change a", "change ab", "change xyz"}));
 }
 
@@ -73,7 +73,7 @@ TEST_F(MessageTableTest, TheDialogsOwnDataExchangeStartsNoChangeHandler)
     ASSERT_TRUE(m_dlg.UpdateData(false));
     EXPECT_EQ(TextUtf8(Item(IDC_NAME)), "member");
     EXPECT_FALSE(m_dlg.IsExchangeRunning());
-    ReplaceText(Item(IDC_NAME), "typed");
+    ReplaceTextUtf8(Item(IDC_NAME), "typed");
     ASSERT_TRUE(m_dlg.UpdateData(true));
     EXPECT_EQ(m_dlg.m_name, "typed");
     // Only the user's keystrokes were heard (select-all and five characters).
@@ -98,7 +98,7 @@ TEST_F(MessageTableTest, EnterOnAFocusedButtonIsThatButtonsCommand)
 
 TEST_F(MessageTableTest, EnterDoesNothingWhileTheDefaultButtonIsDisabled)
 {
-    Item(IDOK).EnableWindow(false);
+    Item(CommandId::Ok).EnableWindow(false);
     Item(IDC_NAME).SetFocus();
     PressEnter(m_dlg);
     EXPECT_TRUE(m_dlg.log.empty());
@@ -165,23 +165,23 @@ TEST(FrameworkMessageBox, IsTitledWithTheProgramsNameAndOwnedByTheMainWindow)
 {
     mrv::testing::ScriptedServices services;
     mrv::testing::ScopedServices installed(services);
-    services.AnswerMessageBox(IDOK);
+    services.AnswerMessageBox(CommandId::Ok);
     RecordingDlg main;
     ASSERT_TRUE(main.Create(IDD_LAYOUT));
     CWinApp app;
     app.m_pMainWnd = &main;
     EXPECT_EQ(AfxGetApp(), &app);
 
-    EXPECT_EQ(AfxMessageBox(mrv::text::K("정수를 입력하십시오."), MB_ICONEXCLAMATION | MB_OK), IDOK);
+    EXPECT_EQ(AfxMessageBox(mrv::text::K("정수를 입력하십시오."), MsgBox::IconExclamation | MsgBox::Ok), CommandId::Ok);
     ASSERT_EQ(services.MessageBoxes().size(), 1u);
     const auto& box = services.MessageBoxes()[0];
     EXPECT_EQ(box.CaptionUtf8(), "platform_tests");  // the executable's name
     EXPECT_EQ(box.TextUtf8(), "정수를 입력하십시오.");
-    EXPECT_EQ(box.type, static_cast<unsigned>(MB_ICONEXCLAMATION | MB_OK));
+    EXPECT_EQ(box.type, MsgBox::IconExclamation | MsgBox::Ok);
     EXPECT_EQ(box.owner, &main);
 
     app.m_pszAppName = "mrvmaker";
-    services.AnswerMessageBox(IDOK);
+    services.AnswerMessageBox(CommandId::Ok);
     AfxMessageBox("x");
     EXPECT_EQ(services.MessageBoxes()[1].CaptionUtf8(), "mrvmaker");
 }
@@ -190,12 +190,12 @@ TEST_F(MessageTableTest, AHandlerThatFailsIsToldToTheUserAndTheWindowGoesOn)
 {
     mrv::testing::ScriptedServices services;
     mrv::testing::ScopedServices installed(services);
-    services.AnswerMessageBox(IDOK);
+    services.AnswerMessageBox(CommandId::Ok);
     m_dlg.runThrows = true;
     Click(Item(IDC_RUN));
     ASSERT_EQ(services.MessageBoxes().size(), 1u);
     EXPECT_EQ(services.MessageBoxes()[0].TextUtf8(), "메모리가 모자라서 이 일을 마치지 못했습니다.");
-    EXPECT_EQ(services.MessageBoxes()[0].Icon(), static_cast<unsigned>(MB_ICONERROR));
+    EXPECT_EQ(services.MessageBoxes()[0].Icon(), MsgBox::IconError);
     EXPECT_EQ(services.MessageBoxes()[0].owner, &m_dlg);
 
     m_dlg.runThrows = false;

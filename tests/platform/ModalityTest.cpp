@@ -31,9 +31,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_main.Create(IDD_LAYOUT));
-        m_main.ShowWindow(SW_SHOW);
+        m_main.ShowWindow(ShowCmd::Show);
         ASSERT_TRUE(m_tool.Create(IDD_TOOL, &m_main));
-        m_tool.ShowWindow(SW_SHOW);
+        m_tool.ShowWindow(ShowCmd::Show);
         m_tool.SetTimer(kTimer, 20);
         ProcessEvents();
     }
@@ -64,7 +64,7 @@ TEST_F(ModalityTest, AModalDialogBlocksItsOwnerAloneAndTimersGoOn)
         checked = true;
         PressEnter(prompt);
     });
-    EXPECT_EQ(prompt.DoModal(), IDOK);
+    EXPECT_EQ(prompt.DoModal(), CommandId::Ok);
     EXPECT_TRUE(checked);
     EXPECT_EQ(prompt.log, (Log{"OnOK", "destroy"}));
     EXPECT_FALSE(prompt.IsAttached());
@@ -83,7 +83,7 @@ TEST_F(ModalityTest, WithoutAParentTheApplicationsMainWindowIsTheOwner)
         EXPECT_FALSE(IsBlockedByModal(m_tool));
         PressEscape(about);
     });
-    EXPECT_EQ(about.DoModal(), IDCANCEL);
+    EXPECT_EQ(about.DoModal(), CommandId::Cancel);
     EXPECT_EQ(about.log, (Log{"OnCancel", "destroy"}));
 }
 
@@ -113,8 +113,8 @@ TEST(ModalOwner, WithoutAParentTheWindowWhoseHandlerOpensItIsTheOwner)
     OpensPrompt tool(IDD_TOOL);
     ASSERT_TRUE(main.Create(IDD_LAYOUT));
     ASSERT_TRUE(tool.Create(IDD_TOOL, &main));
-    main.ShowWindow(SW_SHOW);
-    tool.ShowWindow(SW_SHOW);
+    main.ShowWindow(ShowCmd::Show);
+    tool.ShowWindow(ShowCmd::Show);
     CWinApp app;
     app.m_pMainWnd = &main;
     RunAfter(0, [&] {
@@ -123,7 +123,7 @@ TEST(ModalOwner, WithoutAParentTheWindowWhoseHandlerOpensItIsTheOwner)
         PressEscape(*tool.prompt);
     });
     Click(*tool.GetDlgItem(IDC_RUN));
-    EXPECT_EQ(tool.result, IDCANCEL);
+    EXPECT_EQ(tool.result, CommandId::Cancel);
 }
 
 TEST_F(ModalityTest, AModalRunWithoutOwnerBlocksNothing)
@@ -152,7 +152,7 @@ TEST_F(ModalityTest, APromptOfTheToolWindowLeavesTheMainWindowUsable)
         EXPECT_TRUE(m_tool.IsWindowVisible());
         ClickCloseBox(rename);
     });
-    EXPECT_EQ(rename.DoModal(), IDCANCEL);
+    EXPECT_EQ(rename.DoModal(), CommandId::Cancel);
 }
 
 TEST_F(ModalityTest, EndingADialogDuringItsInitialisationSkipsTheLoop)
@@ -183,7 +183,7 @@ TEST_F(ModalityTest, TheOwnersEndTakesItsOwnedWindowsWithIt)
 
 TEST_F(ModalityTest, EndingAModelessWindowHidesItAndKeepsItsTimers)
 {
-    m_tool.EndDialog(IDOK);
+    m_tool.EndDialog(CommandId::Ok);
     EXPECT_FALSE(m_tool.IsWindowVisible());
     EXPECT_TRUE(m_tool.IsAttached());
     const int ticks = m_tool.ticks[kTimer];

@@ -58,7 +58,7 @@ protected:
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         ASSERT_TRUE(m_owner.Create(ids::IDD_EXCHANGE));
-        m_owner.ShowWindow(SW_SHOW);
+        m_owner.ShowWindow(ShowCmd::Show);
         t::ProcessEvents();
     }
     void TearDown() override
@@ -84,15 +84,15 @@ TEST_F(ServicesTest, MessageBoxShowsTextCaptionButtonsAndIconAndGivesTheClickedA
         unsigned type;
         int click;
     };
-    for (const Case c : {Case{MB_YESNO | MB_ICONQUESTION, IDYES}, Case{MB_YESNO | MB_ICONQUESTION, IDNO},
-                         Case{MB_OK | MB_ICONEXCLAMATION, IDOK}, Case{MB_OK | MB_ICONERROR, IDOK}}) {
+    for (const Case c : {Case{MsgBox::YesNo | MsgBox::IconQuestion, CommandId::Yes}, Case{MsgBox::YesNo | MsgBox::IconQuestion, CommandId::No},
+                         Case{MsgBox::Ok | MsgBox::IconExclamation, CommandId::Ok}, Case{MsgBox::Ok | MsgBox::IconError, CommandId::Ok}}) {
         std::optional<t::MessageBoxView> seen;
         bool clicked = false;
         t::RunAfter(kAnswerDelayMs, [&] {
             seen = t::ActiveMessageBox();
             clicked = t::AnswerMessageBox(c.click);
         });
-        const int result = RealServices().MessageBox(&m_owner, K("삭제하시겠습니까?\n<b>modreg.dat</b>"),
+        const int result = RealServices().MessageBoxCp949(&m_owner, K("삭제하시겠습니까?\n<b>modreg.dat</b>"),
                                                      K("ZQM Search"), c.type);
         EXPECT_TRUE(clicked);
         EXPECT_EQ(result, c.click);
@@ -106,16 +106,16 @@ TEST_F(ServicesTest, MessageBoxShowsTextCaptionButtonsAndIconAndGivesTheClickedA
 TEST_F(ServicesTest, MessageBoxClosedWithEscapeAnswersNoOrOk)
 {
     t::RunAfter(kAnswerDelayMs, [] { t::CancelActivePrompt(); });
-    EXPECT_EQ(RealServices().MessageBox(&m_owner, "?", "c", MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(RealServices().MessageBoxCp949(&m_owner, "?", "c", MsgBox::YesNo | MsgBox::IconQuestion), CommandId::No);
     t::RunAfter(kAnswerDelayMs, [] { t::CancelActivePrompt(); });
-    EXPECT_EQ(RealServices().MessageBox(&m_owner, "!", "c", MB_OK), IDOK);
+    EXPECT_EQ(RealServices().MessageBoxCp949(&m_owner, "!", "c", MsgBox::Ok), CommandId::Ok);
 }
 
 TEST_F(ServicesTest, PromptBlocksItsOwnerOnlyAndOtherWindowsKeepTheirTimers)
 {
     TickingDlg other;
     ASSERT_TRUE(other.Create(ids::IDD_EXCHANGE));
-    other.ShowWindow(SW_SHOW);
+    other.ShowWindow(ShowCmd::Show);
     other.SetTimer(10, 20);
 
     int ticksBefore = -1;
@@ -127,9 +127,9 @@ TEST_F(ServicesTest, PromptBlocksItsOwnerOnlyAndOtherWindowsKeepTheirTimers)
         ticksDuring = other.ticks;
         ownerBlocked = t::IsBlockedByModal(m_owner);
         otherBlocked = t::IsBlockedByModal(other);
-        t::AnswerMessageBox(IDOK);
+        t::AnswerMessageBox(CommandId::Ok);
     });
-    EXPECT_EQ(RealServices().MessageBox(&m_owner, "wait", "c", MB_OK), IDOK);
+    EXPECT_EQ(RealServices().MessageBoxCp949(&m_owner, "wait", "c", MsgBox::Ok), CommandId::Ok);
 
     EXPECT_TRUE(ownerBlocked);
     EXPECT_FALSE(otherBlocked);
@@ -144,9 +144,9 @@ TEST_F(ServicesTest, PromptWithoutOwnerBlocksNothing)
     bool ownerBlocked = true;
     t::RunAfter(kAnswerDelayMs, [&] {
         ownerBlocked = t::IsBlockedByModal(m_owner);
-        t::AnswerMessageBox(IDYES);
+        t::AnswerMessageBox(CommandId::Yes);
     });
-    EXPECT_EQ(RealServices().MessageBox(nullptr, "?", "c", MB_YESNO), IDYES);
+    EXPECT_EQ(RealServices().MessageBoxCp949(nullptr, "?", "c", MsgBox::YesNo), CommandId::Yes);
     EXPECT_FALSE(ownerBlocked);
 }
 
@@ -166,7 +166,7 @@ TEST_F(ServicesTest, FileDialogTakesATypedMissingNameWithTheDefaultExtension)
         seen = t::ActiveFileDialog();
         accepted = t::AcceptFileDialog("새 레지스트리");
     });
-    const auto chosen = RealServices().GetOpenFileName(&m_owner, RegistryRequest(m_dir));
+    const auto chosen = RealServices().GetOpenFilePath(&m_owner, RegistryRequest(m_dir));
 
     ASSERT_TRUE(accepted) << "Open was not available for a missing file";
     ASSERT_TRUE(chosen.has_value());
@@ -188,10 +188,10 @@ TEST_F(ServicesTest, FileDialogKeepsATypedExtensionAndCancelGivesNothing)
 {
     std::ofstream(m_dir / "modreg.bak") << "x";
     t::RunAfter(kAnswerDelayMs, [] { t::AcceptFileDialog("modreg.bak"); });
-    EXPECT_EQ(RealServices().GetOpenFileName(&m_owner, RegistryRequest(m_dir)), m_dir / "modreg.bak");
+    EXPECT_EQ(RealServices().GetOpenFilePath(&m_owner, RegistryRequest(m_dir)), m_dir / "modreg.bak");
 
     t::RunAfter(kAnswerDelayMs, [] { t::CancelActivePrompt(); });
-    EXPECT_EQ(RealServices().GetOpenFileName(&m_owner, RegistryRequest(m_dir)), std::nullopt);
+    EXPECT_EQ(RealServices().GetOpenFilePath(&m_owner, RegistryRequest(m_dir)), std::nullopt);
 }
 
 // ---- The folder browser -------------------------------------------------------------------
@@ -374,7 +374,7 @@ TEST(HostServices, FoldersEndWithASeparatorAndTheProgramFolderHoldsTheExecutable
     EXPECT_TRUE(fs::exists(program / fs::read_symlink("/proc/self/exe").filename()));
     EXPECT_FALSE(services.GetTempFolder().has_filename());
     EXPECT_FALSE(services.GetHomeFolder().has_filename());
-    EXPECT_FALSE(services.GetUserName().empty());
+    EXPECT_FALSE(services.GetUserNameCp949().empty());
 }
 
 } // namespace

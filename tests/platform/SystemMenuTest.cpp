@@ -34,7 +34,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dlg.Create(IDD_LAYOUT));
-        m_dlg.ShowWindow(SW_SHOW);
+        m_dlg.ShowWindow(ShowCmd::Show);
         ProcessEvents();
         // The probe label is 4 × 8 dialog units: one base unit each way.
         const CRect probe = ClientRect(*m_dlg.GetDlgItem(IDC_PROBE));
@@ -117,12 +117,12 @@ TEST(SystemCommandDefaultTest, CloseIsTheCloseBoxAndTheOtherCommandsDoNothing)
     RecordingDlg plain;
     ASSERT_TRUE(plain.Create(IDD_LAYOUT));
     plain.DispatchSysCommand(0xF020, 0);      // minimise: the window manager's business
-    plain.DispatchSysCommand(SC_CLOSE | 2, 0);  // the low four bits are the platform's
+    plain.DispatchSysCommand(SysCommand::Close | 2, 0);  // the low four bits are the platform's
     EXPECT_EQ(plain.log, (Log{"OnCancel"}));
 
     // A window with a close handler of its own hears the command there.
     ClosingDlg closing;
     ASSERT_TRUE(closing.Create(IDD_LAYOUT));
-    closing.DispatchSysCommand(SC_CLOSE, 0);
+    closing.DispatchSysCommand(SysCommand::Close, 0);
     EXPECT_EQ(closing.log, (Log{"close"}));
 }

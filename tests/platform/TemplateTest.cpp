@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dlg.Create(IDD_LAYOUT));
-        m_dlg.ShowWindow(SW_SHOW);
+        m_dlg.ShowWindow(ShowCmd::Show);
         ProcessEvents();
     }
     CWnd& Item(int id)
@@ -53,7 +53,7 @@ TEST_F(TemplateTest, ControlsStandAtTheirTemplateRectanglesInTheFontsBaseUnits)
 
     EXPECT_EQ(ClientRect(Item(IDC_NAME)), Pixels(10, 15, 60, 12));
     EXPECT_EQ(ClientRect(Item(IDC_CENTERED)), Pixels(75, 30, 40, 12));
-    EXPECT_EQ(ClientRect(Item(IDCANCEL)), Pixels(70, 100, 50, 14));
+    EXPECT_EQ(ClientRect(Item(CommandId::Cancel)), Pixels(70, 100, 50, 14));
     EXPECT_EQ(ClientRect(Item(IDC_Y)), Pixels(40, 70, 25, 10));
     // The client area is the template's size.
     EXPECT_EQ(ClientRect(m_dlg), Pixels(0, 0, 215, 120));
@@ -69,19 +69,19 @@ TEST_F(TemplateTest, TemplateStylesReachTheControls)
     EXPECT_FALSE(Item(IDC_CENTERED).IsWindowEnabled());
     EXPECT_TRUE(Item(IDC_NAME).IsWindowEnabled());
     EXPECT_TRUE(Item(IDC_NAME).IsWindowVisible());
-    EXPECT_EQ(Item(IDC_CENTERED).GetStyle() & CS_DISABLED, static_cast<std::uint32_t>(CS_DISABLED));
+    EXPECT_EQ(Item(IDC_CENTERED).GetStyle() & ControlStyle::Disabled, ControlStyle::Disabled);
     Item(IDC_CENTERED).EnableWindow(true);
-    EXPECT_EQ(Item(IDC_CENTERED).GetStyle() & CS_DISABLED, 0u);
+    EXPECT_EQ(Item(IDC_CENTERED).GetStyle() & ControlStyle::Disabled, 0u);
     EXPECT_EQ(Item(IDC_A).GetControlKind(), ControlKind::RadioButton);
-    EXPECT_EQ(TextUtf8(Item(IDOK)), "확인");
+    EXPECT_EQ(TextUtf8(Item(CommandId::Ok)), "확인");
     EXPECT_EQ(TextUtf8(m_dlg), "배치");
 }
 
 TEST_F(TemplateTest, TabOrderIsTemplateOrderOverTheTabStops)
 {
     // The first tab stop has the focus after the initialisation.
-    EXPECT_EQ(FocusedControl(m_dlg), &Item(IDOK));
-    const int expected[] = {IDCANCEL, IDC_NAME, IDC_NUMBER, IDC_CHECK, IDC_RUN, IDC_BASE_ONLY, IDOK};
+    EXPECT_EQ(FocusedControl(m_dlg), &Item(CommandId::Ok));
+    const int expected[] = {CommandId::Cancel, IDC_NAME, IDC_NUMBER, IDC_CHECK, IDC_RUN, IDC_BASE_ONLY, CommandId::Ok};
     for (int id : expected) {
         PressTab(m_dlg);
         EXPECT_EQ(FocusedControl(m_dlg), &Item(id)) << "expected " << id;
@@ -90,12 +90,12 @@ TEST_F(TemplateTest, TabOrderIsTemplateOrderOverTheTabStops)
 
 TEST_F(TemplateTest, NextWindowWalksTheTemplateOrder)
 {
-    EXPECT_EQ(Item(IDC_A).GetNextWindow(), &Item(IDC_B));
-    CWnd* afterName = Item(IDC_NAME).GetNextWindow();  // a label without id
+    EXPECT_EQ(Item(IDC_A).GetNextControl(), &Item(IDC_B));
+    CWnd* afterName = Item(IDC_NAME).GetNextControl();  // a label without id
     ASSERT_NE(afterName, nullptr);
     EXPECT_EQ(TextUtf8(*afterName), "이름 :");
-    EXPECT_EQ(afterName->GetNextWindow(), &Item(IDC_NUMBER));
-    EXPECT_EQ(Item(IDC_BASE_ONLY).GetNextWindow(), nullptr);
+    EXPECT_EQ(afterName->GetNextControl(), &Item(IDC_NUMBER));
+    EXPECT_EQ(Item(IDC_BASE_ONLY).GetNextControl(), nullptr);
 }
 
 TEST_F(TemplateTest, EachGroupFlagStartsItsOwnRadioGroup)

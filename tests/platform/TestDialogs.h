@@ -41,7 +41,7 @@ public:
         if (runThrows) throw std::bad_alloc();
         log.push_back("run");
     }
-    void OnNameChanged() { log.push_back("change " + GetDlgItem(test_ids::IDC_NAME)->GetWindowText()); }
+    void OnNameChanged() { log.push_back("change " + GetDlgItem(test_ids::IDC_NAME)->GetWindowTextCp949()); }
     void OnRadio() { log.push_back("radio"); }
     void OnPress(unsigned flags, CPoint at) { log.push_back("down " + Point(at) + Flags(flags)); }
     void OnDoubleClick(unsigned flags, CPoint at) { log.push_back("dblclk " + Point(at) + Flags(flags)); }

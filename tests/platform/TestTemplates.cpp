@@ -8,10 +8,11 @@ namespace {
 
 using namespace test_ids;
 using K = ControlKind;
+namespace S = ControlStyle;
 constexpr int kLabel = -1;
-constexpr std::uint32_t kEdit = CS_BORDER | CS_AUTOHSCROLL | CS_TABSTOP;
+constexpr std::uint32_t kEdit = S::Border | S::AutoHScroll | S::TabStop;
 
-// A 12 × 9 PNG, every pixel RGB(200, 30, 40).
+// A 12 × 9 PNG, every pixel of colour (200, 30, 40).
 constexpr unsigned char kSmallPng[] = {
     0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00,
     0x0c, 0x00, 0x00, 0x00, 0x09, 0x08, 0x02, 0x00, 0x00, 0x00, 0x89, 0xda, 0x5a, 0x03, 0x00, 0x00, 0x00, 0x13, 0x49,
@@ -21,40 +22,40 @@ constexpr unsigned char kSmallPng[] = {
 const std::array kSmallImages{ImageResource{kSmallPng}};
 
 const std::array kLayoutControls{
-    ControlTemplate{K::Static, IDC_PROBE, "", 0, 0, 4, 8, CS_NONE},
-    ControlTemplate{K::PushButton, IDOK, "확인", 10, 100, 50, 14, CS_DEFAULT | CS_TABSTOP},
-    ControlTemplate{K::PushButton, IDCANCEL, "취소", 70, 100, 50, 14, CS_TABSTOP},
-    ControlTemplate{K::GroupBox, kLabel, "그룹", 5, 5, 150, 60, CS_NONE},
+    ControlTemplate{K::Static, IDC_PROBE, "", 0, 0, 4, 8, S::None},
+    ControlTemplate{K::PushButton, CommandId::Ok, "확인", 10, 100, 50, 14, S::Default | S::TabStop},
+    ControlTemplate{K::PushButton, CommandId::Cancel, "취소", 70, 100, 50, 14, S::TabStop},
+    ControlTemplate{K::GroupBox, kLabel, "그룹", 5, 5, 150, 60, S::None},
     ControlTemplate{K::Edit, IDC_NAME, "", 10, 15, 60, 12, kEdit},
-    ControlTemplate{K::Static, kLabel, "이름 :", 75, 17, 30, 8, CS_RIGHT},
+    ControlTemplate{K::Static, kLabel, "이름 :", 75, 17, 30, 8, S::Right},
     ControlTemplate{K::Edit, IDC_NUMBER, "", 10, 30, 60, 12, kEdit},
-    ControlTemplate{K::Edit, IDC_CENTERED, "", 75, 30, 40, 12, kEdit | CS_CENTER | CS_DISABLED},
-    ControlTemplate{K::RadioButton, IDC_A, "A", 10, 45, 25, 10, CS_GROUP},
-    ControlTemplate{K::RadioButton, IDC_B, "B", 40, 45, 25, 10, CS_NONE},
-    ControlTemplate{K::RadioButton, IDC_C, "C", 70, 45, 25, 10, CS_NONE},
-    ControlTemplate{K::RadioButton, IDC_X, "X", 10, 70, 25, 10, CS_GROUP},
-    ControlTemplate{K::RadioButton, IDC_Y, "Y", 40, 70, 25, 10, CS_NONE},
-    ControlTemplate{K::CheckBox, IDC_CHECK, "체크", 80, 70, 40, 10, CS_TABSTOP | CS_GROUP},
-    ControlTemplate{K::Bitmap, IDC_PICTURE, "", 160, 10, 40, 40, CS_NONE, IDB_SMALL},
-    ControlTemplate{K::Static, IDC_FIELD, "", 10, 85, 100, 12, CS_SUNKEN | CS_VCENTER},
-    ControlTemplate{K::PushButton, IDC_RUN, "실행", 130, 100, 40, 14, CS_TABSTOP},
-    ControlTemplate{K::PushButton, IDC_BASE_ONLY, "기본", 175, 100, 30, 14, CS_TABSTOP},
+    ControlTemplate{K::Edit, IDC_CENTERED, "", 75, 30, 40, 12, kEdit | S::Center | S::Disabled},
+    ControlTemplate{K::RadioButton, IDC_A, "A", 10, 45, 25, 10, S::Group},
+    ControlTemplate{K::RadioButton, IDC_B, "B", 40, 45, 25, 10, S::None},
+    ControlTemplate{K::RadioButton, IDC_C, "C", 70, 45, 25, 10, S::None},
+    ControlTemplate{K::RadioButton, IDC_X, "X", 10, 70, 25, 10, S::Group},
+    ControlTemplate{K::RadioButton, IDC_Y, "Y", 40, 70, 25, 10, S::None},
+    ControlTemplate{K::CheckBox, IDC_CHECK, "체크", 80, 70, 40, 10, S::TabStop | S::Group},
+    ControlTemplate{K::Bitmap, IDC_PICTURE, "", 160, 10, 40, 40, S::None, IDB_SMALL},
+    ControlTemplate{K::Static, IDC_FIELD, "", 10, 85, 100, 12, S::Sunken | S::VCenter},
+    ControlTemplate{K::PushButton, IDC_RUN, "실행", 130, 100, 40, 14, S::TabStop},
+    ControlTemplate{K::PushButton, IDC_BASE_ONLY, "기본", 175, 100, 30, 14, S::TabStop},
 };
 
 const std::array kListControls{
-    ControlTemplate{K::PushButton, IDOK, "OK", 10, 150, 50, 14, CS_DEFAULT | CS_TABSTOP},
-    ControlTemplate{K::ListView, IDC_SINGLE, "", 5, 5, 200, 80, CS_SINGLESEL | CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
-    ControlTemplate{K::ListView, IDC_MULTI, "", 5, 90, 200, 55, CS_OWNERDRAW | CS_BORDER | CS_TABSTOP},
+    ControlTemplate{K::PushButton, CommandId::Ok, "OK", 10, 150, 50, 14, S::Default | S::TabStop},
+    ControlTemplate{K::ListView, IDC_SINGLE, "", 5, 5, 200, 80, S::SingleSel | S::OwnerDraw | S::Border | S::TabStop},
+    ControlTemplate{K::ListView, IDC_MULTI, "", 5, 90, 200, 55, S::OwnerDraw | S::Border | S::TabStop},
 };
 
 const std::array kPromptControls{
-    ControlTemplate{K::PushButton, IDOK, "OK", 5, 20, 40, 14, CS_DEFAULT | CS_TABSTOP},
-    ControlTemplate{K::PushButton, IDCANCEL, "Cancel", 50, 20, 40, 14, CS_TABSTOP},
+    ControlTemplate{K::PushButton, CommandId::Ok, "OK", 5, 20, 40, 14, S::Default | S::TabStop},
+    ControlTemplate{K::PushButton, CommandId::Cancel, "Cancel", 50, 20, 40, 14, S::TabStop},
 };
 
 const std::array kToolControls{
-    ControlTemplate{K::PushButton, IDOK, "닫기", 5, 20, 40, 14, CS_DEFAULT | CS_TABSTOP},
-    ControlTemplate{K::PushButton, IDC_RUN, "실행", 50, 20, 40, 14, CS_TABSTOP},
+    ControlTemplate{K::PushButton, CommandId::Ok, "닫기", 5, 20, 40, 14, S::Default | S::TabStop},
+    ControlTemplate{K::PushButton, IDC_RUN, "실행", 50, 20, 40, 14, S::TabStop},
 };
 
 namespace exchange_ids = test_ids::exchange;
@@ -62,26 +63,26 @@ const std::array kExchangeControls{
     ControlTemplate{K::Edit, exchange_ids::IDC_TITLE, "", 10, 10, 150, 12, kEdit},
     ControlTemplate{K::Edit, exchange_ids::IDC_NUMBER, "", 10, 26, 60, 12, kEdit},
     ControlTemplate{K::Edit, exchange_ids::IDC_RANGED, "", 80, 26, 60, 12, kEdit},
-    ControlTemplate{K::CheckBox, exchange_ids::IDC_CHECK, "체크", 10, 42, 35, 10, CS_TABSTOP},
-    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_A0, "A0", 10, 56, 30, 10, CS_GROUP},
-    ControlTemplate{K::PushButton, exchange_ids::IDC_BUTTON, "버튼", 45, 55, 40, 12, CS_TABSTOP},
-    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_A1, "A1", 90, 56, 30, 10, CS_NONE},
-    ControlTemplate{K::Static, kLabel, "->", 125, 57, 12, 8, CS_GROUP},
-    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_B0, "B0", 10, 70, 30, 10, CS_GROUP},
-    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_B1, "B1", 45, 70, 30, 10, CS_NONE},
-    ControlTemplate{K::Static, exchange_ids::IDC_PATH, "", 10, 84, 150, 12, CS_SUNKEN | CS_VCENTER | CS_GROUP},
+    ControlTemplate{K::CheckBox, exchange_ids::IDC_CHECK, "체크", 10, 42, 35, 10, S::TabStop},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_A0, "A0", 10, 56, 30, 10, S::Group},
+    ControlTemplate{K::PushButton, exchange_ids::IDC_BUTTON, "버튼", 45, 55, 40, 12, S::TabStop},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_A1, "A1", 90, 56, 30, 10, S::None},
+    ControlTemplate{K::Static, kLabel, "->", 125, 57, 12, 8, S::Group},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_B0, "B0", 10, 70, 30, 10, S::Group},
+    ControlTemplate{K::RadioButton, exchange_ids::IDC_RADIO_B1, "B1", 45, 70, 30, 10, S::None},
+    ControlTemplate{K::Static, exchange_ids::IDC_PATH, "", 10, 84, 150, 12, S::Sunken | S::VCenter | S::Group},
     ControlTemplate{K::Edit, exchange_ids::IDC_LAST, "", 10, 100, 80, 12, kEdit},
-    ControlTemplate{K::PushButton, IDOK, "확인", 110, 100, 50, 14, CS_DEFAULT | CS_TABSTOP},
+    ControlTemplate{K::PushButton, CommandId::Ok, "확인", 110, 100, 50, 14, S::Default | S::TabStop},
 };
 
-constexpr std::uint32_t kPopup = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME;
+constexpr std::uint32_t kPopup = DialogStyle::Caption | DialogStyle::SysMenu | DialogStyle::ModalFrame;
 
 const std::array kTemplates{
     DialogTemplate{IDD_LAYOUT, 215, 120, "굴림", 9, "배치", kPopup, kLayoutControls},
     DialogTemplate{IDD_LISTS, 210, 170, "굴림", 9, "목록", kPopup, kListControls},
     DialogTemplate{IDD_PROMPT, 100, 40, "굴림", 9, "질문", kPopup, kPromptControls},
     DialogTemplate{IDD_TOOL, 100, 40, "굴림", 9, "도구", kPopup, kToolControls},
-    DialogTemplate{IDD_SHOWN, 100, 40, "System", 10, "보이는 창", kPopup | DS_VISIBLE, kToolControls},
+    DialogTemplate{IDD_SHOWN, 100, 40, "System", 10, "보이는 창", kPopup | DialogStyle::Visible, kToolControls},
     // ---- templates of the data-exchange tests follow ----
     DialogTemplate{exchange_ids::IDD_EXCHANGE, 170, 120, "굴림", 9, "교환", kPopup, kExchangeControls},
 };

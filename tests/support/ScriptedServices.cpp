@@ -19,22 +19,22 @@ std::string Utf8(const std::string& cp949) { return text::Cp949ToUtf8Lossy(cp949
 const char* ResultName(int result)
 {
     switch (result) {
-    case IDOK: return "IDOK";
-    case IDCANCEL: return "IDCANCEL";
-    case IDYES: return "IDYES";
-    case IDNO: return "IDNO";
+    case CommandId::Ok: return "CommandId::Ok";
+    case CommandId::Cancel: return "CommandId::Cancel";
+    case CommandId::Yes: return "CommandId::Yes";
+    case CommandId::No: return "CommandId::No";
     default: return "an unknown result";
     }
 }
 
 bool BoxOffers(unsigned type, int result)
 {
-    if ((type & MB_TYPEMASK) == MB_YESNO) return result == IDYES || result == IDNO;
-    return result == IDOK;
+    if ((type & MsgBox::TypeMask) == MsgBox::YesNo) return result == CommandId::Yes || result == CommandId::No;
+    return result == CommandId::Ok;
 }
 
 // The answer a box gets when nobody scripted one: the one that changes least.
-int SafeAnswer(unsigned type) { return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK; }
+int SafeAnswer(unsigned type) { return (type & MsgBox::TypeMask) == MsgBox::YesNo ? CommandId::No : CommandId::Ok; }
 
 // A folder as a browser reports it: no trailing separator except for the root.
 fs::path AsReported(const fs::path& folder)
@@ -89,8 +89,8 @@ private:
 const char* ToString(CallKind kind)
 {
     switch (kind) {
-    case CallKind::MessageBox: return "MessageBox";
-    case CallKind::GetOpenFileName: return "GetOpenFileName";
+    case CallKind::MessageBoxCp949: return "MessageBoxCp949";
+    case CallKind::GetOpenFilePath: return "GetOpenFilePath";
     case CallKind::BrowseForFolder: return "BrowseForFolder";
     case CallKind::OpenWithAssociatedProgram: return "OpenWithAssociatedProgram";
     case CallKind::OpenFolder: return "OpenFolder";
@@ -220,9 +220,9 @@ std::size_t ScriptedServices::PendingAnswers() const
 
 // ---- The services ------------------------------------------------------------------
 
-int ScriptedServices::MessageBox(CWnd* owner, const std::string& text, const std::string& caption, unsigned type)
+int ScriptedServices::MessageBoxCp949(CWnd* owner, const std::string& text, const std::string& caption, unsigned type)
 {
-    m_calls.push_back(CallKind::MessageBox);
+    m_calls.push_back(CallKind::MessageBoxCp949);
     MessageBoxCall call{owner, text, caption, type, 0};
     if (!m_messageBoxAnswers.empty()) {
         auto answer = std::move(m_messageBoxAnswers.front());
@@ -232,8 +232,8 @@ int ScriptedServices::MessageBox(CWnd* owner, const std::string& text, const std
             ADD_FAILURE() << "scripted answer " << ResultName(call.answer)
                           << " is not a button of the message box \"" << call.TextUtf8() << "\"";
         }
-    } else if (m_acceptOkBoxes && (type & MB_TYPEMASK) == MB_OK) {
-        call.answer = IDOK;
+    } else if (m_acceptOkBoxes && (type & MsgBox::TypeMask) == MsgBox::Ok) {
+        call.answer = CommandId::Ok;
     } else {
         call.answer = SafeAnswer(type);
         ADD_FAILURE() << "unscripted message box: \"" << call.TextUtf8() << "\", caption \""
@@ -244,9 +244,9 @@ int ScriptedServices::MessageBox(CWnd* owner, const std::string& text, const std
     return call.answer;
 }
 
-std::optional<fs::path> ScriptedServices::GetOpenFileName(CWnd* owner, const platform::OpenFileRequest& request)
+std::optional<fs::path> ScriptedServices::GetOpenFilePath(CWnd* owner, const platform::OpenFileRequest& request)
 {
-    m_calls.push_back(CallKind::GetOpenFileName);
+    m_calls.push_back(CallKind::GetOpenFilePath);
     OpenFileCall call{owner, request, std::nullopt};
     if (!m_openFileAnswers.empty()) {
         call.answer = std::move(m_openFileAnswers.front());

@@ -6,7 +6,7 @@
 //
 //     ScriptedServices services;
 //     ScopedServices installed(services);
-//     services.AnswerMessageBox(IDYES);
+//     services.AnswerMessageBox(CommandId::Yes);
 //     Click(deleteButton);
 //     ASSERT_EQ(services.MessageBoxes().size(), 1u);
 //     EXPECT_EQ(services.MessageBoxes()[0].TextUtf8(), "삭제하시겠습니까?");
@@ -23,20 +23,20 @@
 
 namespace mrv::testing {
 
-enum class CallKind { MessageBox, GetOpenFileName, BrowseForFolder, OpenWithAssociatedProgram, OpenFolder };
+enum class CallKind { MessageBoxCp949, GetOpenFilePath, BrowseForFolder, OpenWithAssociatedProgram, OpenFolder };
 const char* ToString(CallKind kind);
 
 struct MessageBoxCall {
     CWnd* owner = nullptr;
     std::string text;      // CP949, as the program passed it
     std::string caption;   // CP949
-    unsigned type = 0;     // MB_ flags
+    unsigned type = 0;     // MsgBox flags
     int answer = 0;        // what the stand-in returned
 
     std::string TextUtf8() const;
     std::string CaptionUtf8() const;
-    unsigned Buttons() const { return type & MB_TYPEMASK; }
-    unsigned Icon() const { return type & MB_ICONMASK; }
+    unsigned Buttons() const { return type & MsgBox::TypeMask; }
+    unsigned Icon() const { return type & MsgBox::IconMask; }
 };
 
 struct OpenFileCall {
@@ -134,13 +134,13 @@ public:
     void ExpectAllAnswersUsed(bool expect) { m_expectAllUsed = expect; }
 
     // ---- platform::Services ----------------------------------------------------
-    int MessageBox(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) override;
-    std::optional<std::filesystem::path> GetOpenFileName(CWnd* owner, const platform::OpenFileRequest& request) override;
+    int MessageBoxCp949(CWnd* owner, const std::string& text, const std::string& caption, unsigned type) override;
+    std::optional<std::filesystem::path> GetOpenFilePath(CWnd* owner, const platform::OpenFileRequest& request) override;
     platform::BrowseResult BrowseForFolder(CWnd* owner, const platform::BrowseRequest& request) override;
     bool OpenWithAssociatedProgram(const std::filesystem::path& file) override;
     bool OpenFolder(const std::filesystem::path& folder) override;
     platform::LocalTime GetLocalTime() override { return m_time; }
-    std::string GetUserName() override { return m_userName; }
+    std::string GetUserNameCp949() override { return m_userName; }
     std::filesystem::path GetProgramFolder() override { return m_programFolder; }
     std::filesystem::path GetTempFolder() override { return m_tempFolder; }
     std::filesystem::path GetHomeFolder() override { return m_homeFolder; }
