@@ -75,8 +75,6 @@ public:
     // ---- Registry editing (registry/MakerDlgEditing.cpp) ----
     void OnAddEntry();
     void OnRClickRegistryList(NotifyHeader* pNMHDR, MessageResult* pResult);
-    bool IsPathListed(const std::string& path) const;
-    bool IsTitleListed(const std::string& title) const;
 
     // ---- Link maker and naming rules (link/MakerDlgLink.cpp) ----
     void MakeLinkFile();

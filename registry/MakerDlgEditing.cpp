@@ -2,16 +2,17 @@
 // group to modreg.dat and deleting the entry the user right-clicks in the list.
 //
 // The file itself is changed only through the registry core, which refuses a
-// damaged file, writes the backup before the change and never replaces an
-// earlier backup or leaves a half-written registry behind.
+// damaged file or a duplicate entry, writes the backup before the change and
+// never replaces an earlier backup or leaves a half-written registry behind.
+// Its rules are mrvtool's too, so the window checks nothing of its own.
 #include "app/MakerDlg.h"
 
 #include "platform/Cp949.h"
 #include "platform/Services.h"
+#include "registry/RegistryErrorBox.h"
 #include "registry/RegistryFile.h"
 #include "registry/RegistryMessages.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -20,11 +21,10 @@
 namespace {
 
 using mrv::text::K;
+namespace messages = mrv::registry::messages;
 
 constexpr const char* kCaption = "Morvanta Maker";
 constexpr const char* kOpenFileFirst = "먼저 modreg.dat 화일을 먼져 여세요....";   // open modreg.dat first
-constexpr const char* kDuplicatePath = "중복된 화일이 존재 합니다....";            // a duplicate file exists
-constexpr const char* kDuplicateTitle = "중복된 곡명이 존재 합니다....";           // a duplicate song title exists
 constexpr const char* kConfirmDelete = "[%s : %s] 을 목록에서 삭제 하시겠습니까?"; // delete [title : path]?
 // The file no longer holds, at the row's position, the entry the row shows:
 // some other program changed it since it was listed.
@@ -40,13 +40,6 @@ mrv::registry::LocalTime Now()
     return mrv::platform::GetServices().GetLocalTime();
 }
 
-// Whether some listed entry shows this text, compared as bytes.
-bool IsListed(const mrv::registry::Listing& listing, std::string_view mrv::registry::Entry::*column, const std::string& text)
-{
-    return std::any_of(listing.entries.begin(), listing.entries.end(),
-                       [&](const mrv::registry::Entry& e) { return e.*column == text; });
-}
-
 int FirstSelectedRow(const CListCtrl& list)
 {
     const int rows = list.GetItemCount();
@@ -56,8 +49,9 @@ int FirstSelectedRow(const CListCtrl& list)
     return -1;
 }
 
-// After these refusals the file holds something other than the list shows,
-// or may hold the change after all.
+// After these refusals the file may hold something other than the list shows
+// (another program added the duplicate, or changed the row), or may hold the
+// change after all.
 bool ListMayBeStale(mrv::ErrorCode code)
 {
     using mrv::ErrorCode;
@@ -76,16 +70,6 @@ std::string ConfirmDeleteText(const std::string& title, const std::string& path)
 }
 
 } // namespace
-
-bool CMakerDlg::IsPathListed(const std::string& path) const
-{
-    return IsListed(m_listed.listing, &mrv::registry::Entry::path, path);
-}
-
-bool CMakerDlg::IsTitleListed(const std::string& title) const
-{
-    return IsListed(m_listed.listing, &mrv::registry::Entry::title, title);
-}
 
 void CMakerDlg::OnAddEntry()
 {
@@ -110,29 +94,24 @@ void CMakerDlg::OnAddEntry()
     entry.fileSize = m_nFileSize;
     entry.location = m_nStorageLocation;
 
-    // The path is checked first: when both are taken, only its message shows.
-    const std::string path = mrv::registry::EntryPath(entry.kind, entry.linkName);
-    if (IsPathListed(path)) {
-        MessageBoxCp949(K(kDuplicatePath), path, MsgBox::Ok | MsgBox::IconError);
-        return;
-    }
-    if (IsTitleListed(entry.title)) {
-        MessageBoxCp949(K(kDuplicateTitle), entry.title, MsgBox::Ok | MsgBox::IconError);
-        return;
-    }
-
     std::optional<mrv::registry::LocalTime> backupAt;
     if (!m_bNoBackup) backupAt = Now();
-    // The append checks again, while it holds the file, that no other program
-    // has added the path or title since the list was read.
+    // The append refuses, while it holds the file, an entry whose path or
+    // title the file has now (the path first: when both are taken, only its
+    // message shows), whatever the list showed. A duplicate's box is captioned
+    // with the text that is taken.
     auto appended = mrv::registry::Append(m_strRegistryPath, entry, backupAt);
     if (!appended) {
         const mrv::Error& e = appended.error();
-        if (e.code == mrv::ErrorCode::DuplicatePath) MessageBoxCp949(K(kDuplicatePath), path, MsgBox::Ok | MsgBox::IconError);
-        else if (e.code == mrv::ErrorCode::DuplicateTitle) MessageBoxCp949(K(kDuplicateTitle), entry.title, MsgBox::Ok | MsgBox::IconError);
-        else ShowRegistryError(*this, e);
-        // A refused append leaves the file as it was listed, so the list
-        // stays; otherwise the list shows what the file holds now.
+        const std::string path = mrv::registry::EntryPath(entry.kind, entry.linkName);
+        if (e.code == mrv::ErrorCode::DuplicatePath)
+            MessageBoxCp949(K(messages::kDuplicatePath), path, MsgBox::Ok | MsgBox::IconError);
+        else if (e.code == mrv::ErrorCode::DuplicateTitle)
+            MessageBoxCp949(K(messages::kDuplicateTitle), entry.title, MsgBox::Ok | MsgBox::IconError);
+        else
+            ShowRegistryError(*this, e);
+        // Most refusals leave the file as it was listed, so the list stays;
+        // after the others the list shows what the file holds now.
         if (ListMayBeStale(e.code)) LoadRegistryList();
         return;
     }

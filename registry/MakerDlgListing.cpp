@@ -4,8 +4,8 @@
 
 #include "platform/Cp949.h"
 #include "platform/Services.h"
+#include "registry/RegistryErrorBox.h"
 #include "registry/RegistryFile.h"
-#include "registry/RegistryMessages.h"
 
 using mrv::text::K;
 

@@ -2,6 +2,7 @@
 
 #include "core/ByteIO.h"
 #include "registry/RecordSource.h"
+#include "registry/RegistryMessages.h"
 
 #include <algorithm>
 #include <array>
@@ -49,9 +50,9 @@ constexpr std::size_t kPathAt = 13;
 constexpr std::size_t kHeadBytes = 4 + kMaxRecordBody;
 
 constexpr std::string_view kBackupFailed = "백업화일을 만들 수 없습니다"; // the backup could not be made
-// The window's refusals of a duplicate entry.
-constexpr std::string_view kDuplicatePath = "중복된 화일이 존재 합니다....";   // a duplicate file exists
-constexpr std::string_view kDuplicateTitle = "중복된 곡명이 존재 합니다....";  // a duplicate song title exists
+// The refusals of a duplicate entry, in the words the window shows too.
+constexpr std::string_view kDuplicatePath = messages::kDuplicatePath;
+constexpr std::string_view kDuplicateTitle = messages::kDuplicateTitle;
 
 // Files are read in pieces of this size; a change's memory does not grow with the file.
 constexpr std::size_t kDefaultPiece = std::size_t{1} << 20;

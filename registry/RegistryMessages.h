@@ -1,10 +1,13 @@
-// How the main dialog tells the user that a registry file could not be read,
-// changed or backed up.
+// Texts of the registry's refusals, spelled once: the registry core puts them
+// in its errors, and the window shows them in its own message boxes.
 #pragma once
 
-#include "core/Result.h"
+#include <string_view>
 
-class CDialog;
+namespace mrv::registry::messages {
 
-// A message box with the error's Korean text, caption "Morvanta Maker", error icon.
-void ShowRegistryError(CDialog& owner, const mrv::Error& error);
+// Append refuses an entry whose path, or else whose title, the file holds.
+inline constexpr std::string_view kDuplicatePath = "중복된 화일이 존재 합니다....";   // a duplicate file exists
+inline constexpr std::string_view kDuplicateTitle = "중복된 곡명이 존재 합니다....";  // a duplicate song title exists
+
+} // namespace mrv::registry::messages

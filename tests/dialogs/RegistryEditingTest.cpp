@@ -344,6 +344,17 @@ TEST_F(RegistryEditing, AnEntryAnotherProgramAddedSinceTheListingIsNotAddedTwice
     EXPECT_THAT(Rows(), ElementsAre(Row{"a", "ZQT/A"}, Row{"노래제목입력", "ZQT/MORVANTA/MRV_Dat00001"}));
 }
 
+// The file decides, not the list: the registry's own rule, as for mrvtool.
+TEST_F(RegistryEditing, AnEntryAnotherProgramDeletedSinceTheListingCanBeAddedAgain)
+{
+    Listed(Registry({kA, kWorkedRecord}));
+    WriteFile("modreg.dat", Registry({kA}));
+    Click(IDC_ADD_ENTRY);
+    EXPECT_TRUE(m_services.MessageBoxes().empty()) << ::testing::PrintToString(MessageTexts());
+    EXPECT_EQ(ReadBytes(m_reg), Registry({kA, kWorkedRecord}));
+    EXPECT_THAT(Rows(), ElementsAre(Row{"a", "ZQT/A"}, Row{"노래제목입력", "ZQT/MORVANTA/MRV_Dat00001"}));
+}
+
 TEST_F(RegistryEditing, WhileAnotherProgramChangesTheFileNothingIsWritten)
 {
     const Bytes before = Registry({kA});

@@ -1,4 +1,4 @@
-#include "registry/RegistryMessages.h"
+#include "registry/RegistryErrorBox.h"
 
 #include "platform/Cp949.h"
 #include "platform/Dialog.h"
