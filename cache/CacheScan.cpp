@@ -139,7 +139,7 @@ void FolderMemo::Remember(const fs::path& folder, const std::optional<os::FileIn
     // its change time moving (file systems keep it coarsely, FAT to two
     // seconds): such a folder is read again at every tick until it has been
     // quiet long enough.
-    m_valid = folderBefore && readAtNs - folderBefore->modifiedNs > kSettledNs;
+    m_valid = folderBefore && folderBefore->namesMoveTime && readAtNs - folderBefore->modifiedNs > kSettledNs;
     if (!m_valid) return;
     m_folder = folder;
     m_id = folderBefore->id;

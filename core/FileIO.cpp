@@ -292,7 +292,8 @@ void RemoveLeftovers(const fs::path& folder)
 {
     std::vector<std::string> candidates;
     (void)os::ListFolder(folder, [&candidates](std::string_view name, os::EntryType type) {
-        if (type == os::EntryType::File && IsTempName(name)) candidates.emplace_back(name);
+        const bool file = type == os::EntryType::File || type == os::EntryType::HiddenFile;
+        if (file && IsTempName(name)) candidates.emplace_back(name);
         return true;
     });
     for (const std::string& name : candidates) {

@@ -37,6 +37,9 @@ struct FileInfo {
     std::int64_t owner = -1;          // user and group ids where the system has them, else -1
     std::int64_t group = -1;
     std::int64_t modifiedNs = 0;      // last change of the content (of a folder: of its names)
+    // Of a folder: whether its modifiedNs moves whenever a name in it comes,
+    // goes or changes. Windows keeps that on NTFS and ReFS, not on FAT.
+    bool namesMoveTime = true;
 };
 
 // An open regular file. Closing it (destruction) releases its lock.
@@ -120,7 +123,10 @@ Status LinkNoReplace(const fs::path& existing, const fs::path& link);
 // survives a crash. Systems that cannot do it count as done.
 Status SyncFolder(const fs::path& folder);
 
-enum class EntryType { File, Folder, Other };
+// HiddenFile: a file that the file manager does not show (on Windows, one
+// with the hidden or the system attribute; Wine gives it to names that
+// start with a dot). Elsewhere such files are told by their names.
+enum class EntryType { File, HiddenFile, Folder, Other };
 // Calls visit for each entry of a folder but "." and "..", in the system's
 // order, until it returns false. Symbolic links are followed for the type.
 // Fails when the folder cannot be listed.

@@ -319,6 +319,14 @@ Result<FileInfo> Stat(const fs::path& path)
     const HANDLE h = ::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return Fail(ErrorCode::OpenFailed, path, "찾을", ::GetLastError());
     auto info = InfoOfHandle(h, path, ErrorCode::OpenFailed);
+    if (info && info->folder) {
+        // FAT keeps no time of a folder's last change of names.
+        wchar_t system[MAX_PATH + 1] = {};
+        if (::GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1)) {
+            const std::wstring_view name = system;
+            info->namesMoveTime = name == L"NTFS" || name == L"ReFS";
+        }
+    }
     ::CloseHandle(h);
     return info;
 }
@@ -390,13 +398,12 @@ Status ListFolder(const fs::path& folder, const std::function<bool(std::string_v
         const std::string name = Utf8FromWide(wide);
         const DWORD a = found.dwFileAttributes;
         EntryType type = EntryType::File;
-        // What the file manager does not show is no file of the user's.
-        if (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) type = EntryType::Other;
-        else if (a & FILE_ATTRIBUTE_DIRECTORY) type = EntryType::Folder;
+        if (a & FILE_ATTRIBUTE_DIRECTORY) type = EntryType::Folder;
         else if (a & FILE_ATTRIBUTE_REPARSE_POINT) {
             const auto target = Stat(folder / fs::path(std::wstring(wide)));
             type = !target ? EntryType::Other : target->folder ? EntryType::Folder : target->regular ? EntryType::File : EntryType::Other;
         }
+        if (type == EntryType::File && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) type = EntryType::HiddenFile;
         if (!visit(name, type)) break;
     } while (::FindNextFileW(h, &found));
     ::FindClose(h);

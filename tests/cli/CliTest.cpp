@@ -1,15 +1,14 @@
 // mrvtool end to end: the real executable on real files in a temporary folder.
 #include "cli/Cli.h"
+#include "core/FileSystem.h"
+#include "tests/support/Process.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -54,51 +53,35 @@ const Bytes kOneEntry = Cat({Hex("01 00 00 00 9B 00 00 00"), kStartRecord});
 const Bytes kModCardLink = Cat({Hex("75 00 00 00 06 00 00 00 61 62 63"), Bytes(49, 0),
                                 Hex("19 00 00 00 17 00 00 00"), Bytes(28, 0), Ascii("file://mmc1/MP3/3.dcf")});
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using Outcome = mrv::test::Finished;
+namespace os = mrv::os;
+
+// The mrvtool built beside this test program.
+fs::path Tool() { return mrv::test::TestProgram().parent_path() / MRVTOOL_RELATIVE; }
 
 class Mrvtool : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string templ = (fs::temp_directory_path() / "mrvtool-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        dir = templ;
+        dir = fs::temp_directory_path() / ("mrvtool-" + os::RandomName(10));
+        fs::create_directories(dir);
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override
+    {
+        // Windows may hold the folder a moment after the last tool in it ended.
+        std::error_code ec;
+        for (int attempt = 0; attempt < 100 && fs::exists(dir); ++attempt) {
+            if (fs::remove_all(dir, ec) == static_cast<std::uintmax_t>(-1)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_FALSE(fs::exists(dir)) << ec.message();
+    }
 
     // Runs mrvtool in the temporary folder with stdin read from a file (not a terminal).
-    Outcome Run(std::vector<std::string> args, const std::string& input = "", const char* output = "stdout.txt") const
+    Outcome Run(std::vector<std::string> args, const std::string& input = "", bool outputFails = false) const
     {
-        Write("stdin.txt", Ascii(input));
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(dir.c_str()) != 0) ::_exit(127);
-            ::dup2(::open("stdin.txt", O_RDONLY), 0);
-            ::dup2(::open(output, O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-            ::dup2(::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            std::vector<char*> argv{const_cast<char*>(MRVTOOL_PATH)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(MRVTOOL_PATH, argv.data());
-            ::_exit(127);
-        }
-        int wstatus = 0;
-        ::waitpid(pid, &wstatus, 0);
-        Outcome o;
-        o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-        const auto text = [this](const char* name) {
-            const Bytes b = Read(name);
-            std::error_code ignored;
-            fs::remove(dir / name, ignored);
-            return std::string(b.begin(), b.end());
-        };
-        o.out = text("stdout.txt");
-        o.err = text("stderr.txt");
-        fs::remove(dir / "stdin.txt");
-        return o;
+        mrv::test::Command c{Tool(), std::move(args), dir, input};
+        c.outputFails = outputFails;
+        return mrv::test::RunProcess(c);
     }
 
     void Write(const std::string& name, const Bytes& bytes) const
@@ -274,7 +257,7 @@ TEST_F(Mrvtool, MakeLinkAndShowLink)
 {
     const Outcome made = Run({"make-link", ".", "--kind", "MOD", "--location", "5", "--number", "3", "--title", "abc"});
     ASSERT_EQ(made.status, 0) << made.err;
-    EXPECT_EQ(made.out, "./MOD_Dat00003\n");
+    EXPECT_EQ(made.out, os::PathText(fs::path(".") / "MOD_Dat00003") + "\n");
     EXPECT_EQ(Read("MOD_Dat00003"), kModCardLink);
 
     const Outcome shown = Run({"show-link", "MOD_Dat00003"});
@@ -358,13 +341,13 @@ TEST_F(Mrvtool, MissingFileIsNotCreated)
 TEST_F(Mrvtool, StatusThreeMeansTheFileChangedButTheOutputFailed)
 {
     Write("modreg.dat", kOneEntry);
-    const Outcome deleted = Run({"delete", "modreg.dat", "0", "--yes"}, "", "/dev/full");
+    const Outcome deleted = Run({"delete", "modreg.dat", "0", "--yes"}, "", true);
     EXPECT_EQ(deleted.status, 3) << deleted.err;
     EXPECT_NE(deleted.err.find("출력을 쓸 수 없습니다"), std::string::npos) << deleted.err;
     EXPECT_EQ(Read("modreg.dat"), Cat({kEmptyRegistry, kStartRecord})) << "the deletion happened: a retry must not delete again";
 
     // A command that changes nothing fails plainly.
-    EXPECT_EQ(Run({"check", "modreg.dat"}, "", "/dev/full").status, 1);
+    EXPECT_EQ(Run({"check", "modreg.dat"}, "", true).status, 1);
     const Outcome help = Run({"--help"});
     EXPECT_NE(help.out.find("3 화일은 바꾸었지만"), std::string::npos) << help.out;
 }
@@ -380,7 +363,7 @@ TEST_F(Mrvtool, RefusesAnEntryTheHandsetCannotReadAndAFileTooLarge)
     EXPECT_EQ(Read("modreg.dat"), kEmptyRegistry);
 
     Write("huge.dat", kEmptyRegistry);
-    fs::resize_file(dir / "huge.dat", std::uint64_t{64} << 30);   // sparse
+    fs::resize_file(dir / "huge.dat", (std::uint64_t{1} << 30) + 1);   // sparse where the file system can
     for (const std::vector<std::string>& args : {std::vector<std::string>{"list", "huge.dat"},
                                                  {"add", "huge.dat"}, {"delete", "huge.dat", "0", "--yes"}}) {
         const Outcome o = Run(args);
@@ -392,10 +375,10 @@ TEST_F(Mrvtool, RefusesAnEntryTheHandsetCannotReadAndAFileTooLarge)
 TEST_F(Mrvtool, WaitsForAnotherWriterThenRefuses)
 {
     Write("modreg.dat", kOneEntry);
-    const int holder = ::open((dir / "modreg.dat").c_str(), O_RDWR);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    auto holder = os::File::Open(dir / "modreg.dat", os::File::Access::ReadWrite);
+    ASSERT_TRUE(holder.ok() && holder->TryLock().value());
     const Outcome o = Run({"add", "modreg.dat", "--number", "2", "--title", "t"});
-    ::close(holder);
+    holder->Close();
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("다른 프로그램이 바꾸고 있습니다"), std::string::npos) << o.err;
     EXPECT_EQ(Read("modreg.dat"), kOneEntry);
@@ -410,7 +393,7 @@ protected:
         std::istringstream in(answer);
         std::ostringstream out, err;
         mrv::cli::Console console{in, out, err, true, [] { return mrv::registry::LocalTime{2005, 8, 9, 7, 3, 5}; }};
-        const std::vector<std::string> args{"delete", (dir / "modreg.dat").string(), "0"};
+        const std::vector<std::string> args{"delete", os::PathText(dir / "modreg.dat"), "0"};
         const int status = mrv::cli::Run(args, console);
         *shown = err.str();
         return status;

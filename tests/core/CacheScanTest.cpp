@@ -1,6 +1,10 @@
 // The folder scan of the search window on real folders, over rows kept in a
 // vector: which files are listed, and how the rows follow the folder.
 #include "cache/CacheScan.h"
+#include "core/FileSystem.h"
+#if defined(_WIN32)
+#include "tests/support/Attributes.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -9,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -50,7 +53,7 @@ protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_dir = fs::temp_directory_path() / ("mrvmaker-scan-" + std::to_string(::getpid())) / info->name();
+        m_dir = fs::temp_directory_path() / ("mrvmaker-scan-" + mrv::os::RandomName(8)) / info->name();
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -118,23 +121,38 @@ TEST_F(CacheScanTest, RowsFollowTheFolderInOrderOfFirstSight)
     m_scanner.Synchronise(m_dir, m_rows);
     EXPECT_EQ(sizeOf("b.zqm"), "2000 Bytes");
 
+#if !defined(_WIN32)
     // Names compare as bytes: the same name in other letters is another file.
+    // (On Windows it is the same file.)
     fs::rename(m_dir / "b.zqm", m_dir / "B.ZQM");
     m_scanner.Synchronise(m_dir, m_rows);
     EXPECT_EQ(m_rows.rows, (std::vector<std::pair<std::string, std::string>>{{"c.zqm", "7 Bytes"}, {"B.ZQM", "99999 Bytes"}}));
+#endif
 }
 
 TEST_F(CacheScanTest, HiddenFilesFoldersAndOtherEntriesAreNotListed)
 {
     Write(".x.zqm", 1);
     fs::create_directory(m_dir / "y.zqm");
-    fs::create_symlink(m_dir / "gone.zqm", m_dir / "dangling.zqm");
     Write("z.zqm", 3);
-    fs::create_symlink(m_dir / "z.zqm", m_dir / "link.zqm");   // a link to a file is that file
+    std::vector<std::string> expected{"z.zqm"};
+    std::error_code ec;
+    fs::create_symlink(m_dir / "gone.zqm", m_dir / "dangling.zqm", ec);
+    if (!ec) {
+        fs::create_symlink(m_dir / "z.zqm", m_dir / "link.zqm");   // a link to a file is that file
+        expected.insert(expected.begin(), "link.zqm");
+    }
+#if defined(_WIN32)
+    // What the file manager hides: the hidden and the system attribute.
+    Write("h.zqm", 1);
+    Write("s.zqm", 1);
+    ASSERT_TRUE(mrv::test::MarkHidden(m_dir / "h.zqm"));
+    ASSERT_TRUE(mrv::test::MarkSystem(m_dir / "s.zqm"));
+#endif
     ASSERT_TRUE(m_scanner.Collect(m_dir));
     std::vector<std::string> names(m_scanner.Names().begin(), m_scanner.Names().end());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"link.zqm", "z.zqm"}));
+    EXPECT_EQ(names, expected);
 }
 
 TEST_F(CacheScanTest, AFolderThatCannotBeListedEmptiesTheRows)
@@ -169,6 +187,9 @@ TEST_F(CacheScanTest, AtMost256FilesAreListedTheRestRemovedAtEachScan)
 // something else has changed, is read again.
 TEST_F(CacheScanTest, AFolderIsReadAgainOnlyWhenItOrTheRowsChanged)
 {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the C++ library cannot set a folder's time on Windows";
+#endif
     mrv::cache::FolderMemo memo;
     const auto quiet = fs::file_time_type::clock::now() - std::chrono::seconds(60);
     Write("a.zqm", 1);
@@ -198,6 +219,9 @@ TEST_F(CacheScanTest, AFolderIsReadAgainOnlyWhenItOrTheRowsChanged)
 
 TEST_F(CacheScanTest, AFolderChangedMomentsAgoIsReadAtEveryTick)
 {
+#if defined(_WIN32)
+    GTEST_SKIP() << "the C++ library cannot set a folder's time on Windows";
+#endif
     mrv::cache::FolderMemo memo;
     Write("a.zqm", 1);
     const auto recent = fs::last_write_time(m_dir);

@@ -10,11 +10,12 @@
 #include "core/FileIO.h"
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
+#include "tests/support/Process.h"
 
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <set>
-#include <sys/wait.h>
 
 namespace mrv::registry::test {
 namespace {
@@ -110,6 +111,31 @@ const Scenario kScenarios[] = {
      {"save/a.zqm", "save/7.zqm"}},
 };
 
+constexpr int kCrashed = 99;
+
+// Ends the process at the at-th point that could fail, with no clean-up.
+void DieAtPoint(int at)
+{
+    static int seen = 0;
+    os::SetFaultHook([at](os::FaultPoint, const fs::path&) {
+        if (++seen == at) std::_Exit(kCrashed);
+        return false;
+    });
+}
+
+// In the child: scenario name, folder, point.
+int CrashInScenario(const std::vector<std::string>& args)
+{
+    for (const Scenario& s : kScenarios) {
+        if (args.at(0) != s.name) continue;
+        DieAtPoint(std::stoi(args.at(2)));
+        s.run(os::PathFromUtf8(args.at(1)));
+        return 0;
+    }
+    return 125;
+}
+const bool kCrashRegistered = ::mrv::test::RegisterChildRoutine("crash-matrix", &CrashInScenario);
+
 class CrashMatrix : public ScratchDir, public ::testing::WithParamInterface<Scenario> {
 protected:
     void TearDown() override
@@ -142,21 +168,8 @@ protected:
     // killed program would.
     void CrashAt(int at)
     {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int seen = 0;
-            os::SetFaultHook([&seen, at](os::FaultPoint, const fs::path&) {
-                if (++seen == at) ::_exit(99);
-                return false;
-            });
-            GetParam().run(dir);
-            ::_exit(0);
-        }
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 99) << "the crash point was not reached";
+        EXPECT_EQ(::mrv::test::RunChild("crash-matrix", {GetParam().name, os::PathText(dir), std::to_string(at)}), kCrashed)
+            << "the crash point was not reached";
     }
 
     // Each file holds its old or its new bytes (or is absent where it was
@@ -240,21 +253,24 @@ INSTANTIATE_TEST_SUITE_P(EveryWriter, CrashMatrix, ::testing::ValuesIn(kScenario
 
 // A crash leaves a temporary copy behind; the next change removes it and is
 // not hindered by it, whatever process id it runs under.
+// In the child: a deletion from the registry args[0], killed just before its
+// new content takes the registry's name.
+int DeleteDyingBeforeRename(const std::vector<std::string>& args)
+{
+    const fs::path reg = os::PathFromUtf8(args.at(0));
+    os::SetFaultHook([reg](os::FaultPoint p, const fs::path& path) {
+        if (p == os::FaultPoint::Rename && path == reg) std::_Exit(kCrashed);
+        return false;
+    });
+    (void)Delete(reg, 0, kNoon);
+    return 0;
+}
+const bool kDeleteRegistered = ::mrv::test::RegisterChildRoutine("delete-dying-before-rename", &DeleteDyingBeforeRename);
+
 TEST_F(ScratchDir, LeftoverOfACrashNeverBlocksTheNextChange)
 {
     WriteBytes(reg, Registry({kA, kB}));
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Killed just before the new content takes the registry's name.
-        os::SetFaultHook([this](os::FaultPoint p, const fs::path& path) {
-            if (p == os::FaultPoint::Rename && path == reg) ::_exit(99);
-            return false;
-        });
-        (void)Delete(reg, 0, kNoon);
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    ASSERT_EQ(::mrv::test::RunChild("delete-dying-before-rename", {os::PathText(reg)}), kCrashed);
     ASSERT_GT(FileCount(), 1u) << "the crash left its temporary file";
 
     const auto r = Delete(reg, 0, LocalTime{2005, 8, 9, 12, 0, 6});

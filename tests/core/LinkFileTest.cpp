@@ -1,4 +1,5 @@
 // The link file bytes, checked against literal files written out by hand.
+#include "core/FileSystem.h"
 #include "link/LinkFile.h"
 
 #include <gtest/gtest.h>
@@ -245,9 +246,8 @@ class LinkFiles : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string templ = (fs::temp_directory_path() / "linkfile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        dir = templ;
+        dir = fs::temp_directory_path() / ("linkfile-" + mrv::os::RandomName(10));
+        fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
 

@@ -2,9 +2,7 @@
 // order of writes that keeps a crash from breaking the registry.
 #include "RegistrySamples.h"
 
-#include <fcntl.h>
 #include <functional>
-#include <sys/stat.h>
 
 namespace mrv::registry::test {
 namespace {
@@ -120,6 +118,9 @@ TEST_F(RegistryDelete, AlwaysBacksUpTheFileBeforeTheChange)
 
 TEST_F(RegistryDelete, KeepsThePermissions)
 {
+#if defined(_WIN32)
+    GTEST_SKIP() << "Windows keeps no permission bits: a new file takes the access rules of its folder";
+#endif
     WriteBytes(reg, Registry({kA, kB}));
     fs::permissions(reg, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(Delete(reg, 0, kNoon).ok());
@@ -212,11 +213,8 @@ TEST_P(RegistryRefusal, ReadOnlyFile)
 {
     WriteBytes(reg, Registry({kA}));
     fs::permissions(reg, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const int fd = ::open(reg.c_str(), O_RDWR);
-    if (fd >= 0) {
-        ::close(fd);
+    if (os::File::Open(reg, os::File::Access::ReadWrite).ok())
         GTEST_SKIP() << "running with rights that ignore file permissions";
-    }
     ExpectRefused(reg, ErrorCode::OpenFailed);
 }
 

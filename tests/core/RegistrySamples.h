@@ -1,6 +1,7 @@
 // Registry bytes written out by hand for the tests, and a scratch folder.
 #pragma once
 
+#include "core/FileSystem.h"
 #include "registry/RegistryFile.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <iterator>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace mrv::registry::test {
 
@@ -157,7 +157,7 @@ protected:
         for (auto& c : name) {
             if (c == '/') c = '_';
         }
-        dir = fs::temp_directory_path() / ("mrv-" + name + "-" + std::to_string(::getpid()));
+        dir = fs::temp_directory_path() / ("mrv-" + name + "-" + os::RandomName(8));
         fs::remove_all(dir);
         fs::create_directories(dir);
         reg = dir / "modreg.dat";
