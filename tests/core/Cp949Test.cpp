@@ -76,6 +76,19 @@ TEST(Cp949, PrefixNeverEndsInsideADoubleByteCharacter)
     EXPECT_EQ(Cp949Prefix(syllables, 49).size(), 48u);
 }
 
+namespace {
+
+std::string Utf8Of(char32_t c)
+{
+    std::string s;
+    if (c < 0x80) s += static_cast<char>(c);
+    else if (c < 0x800) s += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    else s += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+    return s;
+}
+
+} // namespace
+
 #if __has_include(<iconv.h>) && !defined(_WIN32)
 #include <iconv.h>
 
@@ -96,15 +109,6 @@ std::optional<std::string> Iconv(const char* to, const char* from, std::string i
     return out;
 }
 
-std::string Utf8Of(char32_t c)
-{
-    std::string s;
-    if (c < 0x80) s += static_cast<char>(c);
-    else if (c < 0x800) s += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-    else s += {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-    return s;
-}
-
 } // namespace
 
 // The built-in table against the C library's converter, every code both ways.
@@ -122,6 +126,51 @@ TEST(Cp949, AgreesWithTheCLibraryOnEveryCode)
         if (c >= 0xD800 && c <= 0xDFFF) continue;
         if (Utf8ToCp949(Utf8Of(c)) != Iconv("CP949", "UTF-8", Utf8Of(c)) && ++mismatches < 10)
             ADD_FAILURE() << std::hex << static_cast<unsigned>(c);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+#endif
+
+#if defined(_WIN32)
+#include "tests/support/CodePage.h"
+
+// The same table on Windows, against the system's own code page 949: they
+// agree on every code but the ones Windows alone accepts, the single bytes
+// 0x80 and (written only) 0xFF and the user-defined rows C9 and FE
+// (private-use characters), which the handset's files never hold and which
+// are refused here as on Linux.
+TEST(Cp949, AgreesWithWindowsCodePage949BesideItsUserDefinedRows)
+{
+    constexpr unsigned kCp949 = 949;
+    const auto windowsOnly = [](int lead, int trail) {
+        return lead == 0x80 || lead == 0xFF || ((lead == 0xC9 || lead == 0xFE) && trail >= 0xA1 && trail <= 0xFE);
+    };
+    int mismatches = 0, onlyWindows = 0;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail) {
+            const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+            const auto ours = Cp949ToUtf8(pair);
+            const auto system = mrv::test::SystemDecode(kCp949, pair);
+            if (ours == system) continue;
+            if (!ours && windowsOnly(lead, trail)) {
+                if (lead == 0xC9 || lead == 0xFE) ++onlyWindows;
+                continue;
+            }
+            if (++mismatches < 10) ADD_FAILURE() << std::hex << lead << " " << trail;
+        }
+    }
+    EXPECT_EQ(onlyWindows, 2 * 94);
+    EXPECT_EQ(mrv::test::SystemDecode(kCp949, "\x80"), "\xC2\x80");
+    EXPECT_EQ(Cp949ToUtf8("\x80"), std::nullopt);
+
+    for (char32_t c = 0x80; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const auto ours = Utf8ToCp949(Utf8Of(c));
+        const auto system = mrv::test::SystemEncode(kCp949, Utf8Of(c));
+        if (ours == system) continue;
+        const bool userDefined = system && !ours && system->size() <= 2 &&
+                                 windowsOnly(static_cast<unsigned char>((*system)[0]), system->size() == 2 ? static_cast<unsigned char>((*system)[1]) : 0xA1);
+        if (!userDefined && ++mismatches < 10) ADD_FAILURE() << std::hex << static_cast<unsigned>(c);
     }
     EXPECT_EQ(mismatches, 0);
 }
