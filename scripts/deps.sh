@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, when it is missing (Debian 12).
+# Installs what the build and the tests need, when it is missing (Debian 12):
+# the Linux build, and the Windows cross build (MinGW-w64) with Wine, 64-bit
+# and 32-bit, to run its tests.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-baekmuk fonts-nanum fontconfig qt6-translations-l10n
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine wine64 wine32:i386
 )
 
 missing=()
@@ -22,5 +26,9 @@ echo "Installing: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
+# The 32-bit Wine comes from the i386 side of the archive.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

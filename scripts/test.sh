@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and dialog tests, the format
-# core again under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# fuzzers for a bounded time.
+# core again under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows
+# programs cross-built and tested under Wine, and the fuzzers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -20,6 +20,9 @@ cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMRV_GUI=OFF -DMRV_S
 cmake --build build/asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build/asan --output-on-failure -j "$jobs" | tee -a "$log"
+
+echo "== Windows programs, tested under Wine"
+scripts/windows-test.sh | tee -a "$log"
 
 echo "== fuzzers"
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMRV_GUI=OFF -DMRV_TESTS=OFF -DMRV_FUZZ=ON >/dev/null
