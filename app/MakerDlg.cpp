@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/PictureDlg.h"
 #include "cache/CacheSearchDlg.h"
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 #include "platform/Services.h"
 #include "registry/RegistryFile.h"
@@ -10,7 +11,6 @@
 #include "res/Strings.h"
 
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -61,11 +61,11 @@ const std::string& DefaultTitle()
 // bits say nothing for root or on a read-only mount.
 static bool CanCreateFilesIn(const std::filesystem::path& folder)
 {
-    std::string probe = (folder / ".mrvmaker-probe-XXXXXX").string();
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0) return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
+    const std::filesystem::path probe = folder / (".mrvmaker-probe-" + mrv::os::RandomName(8));
+    auto file = mrv::os::File::CreateNew(probe, 0600);
+    if (!file) return false;
+    file->Close();
+    (void)mrv::os::RemoveFile(probe);
     return true;
 }
 
@@ -74,7 +74,8 @@ std::filesystem::path StartSaveFolder()
     auto& services = mrv::platform::GetServices();
     std::filesystem::path folder = services.GetProgramFolder();
     if (!CanCreateFilesIn(folder)) folder = services.GetHomeFolder();
-    if (!folder.empty() && !folder.native().ends_with('/')) folder += "/";
+    // The folder ends in its separator, as the program folder always has.
+    if (!folder.empty() && folder.has_filename()) folder += std::filesystem::path::preferred_separator;
     return folder;
 }
 

@@ -50,8 +50,7 @@ bool InRange(int number)
 // A host path for a message box.
 std::string Shown(const fs::path& path)
 {
-    const std::u8string text = path.u8string();
-    return mrv::text::Utf8ToCp949Lossy(std::string(text.begin(), text.end()));
+    return mrv::text::Utf8ToCp949Lossy(mrv::os::PathText(path));
 }
 
 } // namespace

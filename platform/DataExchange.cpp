@@ -1,5 +1,6 @@
 #include "platform/DataExchange.h"
 
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 #include "platform/WindowBackend.h"
 
@@ -48,13 +49,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // holds them, '?' for each one it cannot (bytes that are not UTF-8 included).
 std::string PathDisplayText(const std::filesystem::path& path)
 {
-    return mrv::text::Utf8ToCp949Lossy(path.native());
+    return mrv::text::Utf8ToCp949Lossy(mrv::os::PathText(path));
 }
 
 // A path typed or set as CP949 text, back on the host.
 std::filesystem::path PathFromDisplayText(const std::string& cp949)
 {
-    return std::filesystem::path(mrv::text::Cp949ToUtf8Lossy(cp949));
+    return mrv::os::PathFromUtf8(mrv::text::Cp949ToUtf8Lossy(cp949));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // timers and the controls themselves live in the backend (platform/qt/).
 #include "platform/Dialog.h"
 
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 #include "platform/DataExchange.h"
 #include "platform/Services.h"
@@ -274,8 +275,8 @@ namespace mrv::platform::backend {
 void SetProgramName(std::string_view argv0)
 {
     // The file name without its last extension, as the framework's title.
-    const std::filesystem::path path{std::string(argv0)};
-    g_programName = text::Utf8ToCp949Lossy(path.stem().string());
+    const std::filesystem::path path = os::PathFromUtf8(argv0);
+    g_programName = text::Utf8ToCp949Lossy(os::PathText(path.stem()));
 }
 
 const std::string& ProgramName() { return g_programName; }

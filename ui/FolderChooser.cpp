@@ -1,5 +1,6 @@
 #include "ui/FolderChooser.h"
 
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 
 #include <string>
@@ -20,8 +21,7 @@ constexpr std::intptr_t kPreselectInitial = 1;
 
 std::string Utf8(const fs::path& path)
 {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return mrv::os::PathText(path);
 }
 
 bool IsSeparator(fs::path::value_type c)
