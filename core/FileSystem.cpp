@@ -1,8 +1,11 @@
 // The parts of the file layer that are the same on every system.
 #include "core/FileSystem.h"
 
+#include "core/FileIO.h"
+
 #include <chrono>
 #include <random>
+#include <utility>
 
 namespace mrv::os {
 namespace {
@@ -14,6 +17,28 @@ FaultHook& Hook()
 }
 
 } // namespace
+
+File::File(File&& other) noexcept : m_path(std::move(other.m_path)), m_handle(std::exchange(other.m_handle, -1)) {}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_path = std::move(other.m_path);
+        m_handle = std::exchange(other.m_handle, -1);
+    }
+    return *this;
+}
+
+File::~File() { Close(); }
+
+Status File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
+{
+    auto got = ReadSome(offset, out);
+    if (!got) return got.error();
+    if (*got < out.size()) return ShortFileError(m_path, offset + *got);
+    return Ok{};
+}
 
 void SetFaultHook(FaultHook hook) { Hook() = std::move(hook); }
 

@@ -68,20 +68,6 @@ Result<File> File::CreateNew(const fs::path& path, std::uint32_t mode)
     return File(path, fd);
 }
 
-File::File(File&& other) noexcept : m_path(std::move(other.m_path)), m_handle(std::exchange(other.m_handle, -1)) {}
-
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_path = std::move(other.m_path);
-        m_handle = std::exchange(other.m_handle, -1);
-    }
-    return *this;
-}
-
-File::~File() { Close(); }
-
 void File::Close()
 {
     if (m_handle >= 0) ::close(Fd(m_handle));
@@ -110,14 +96,6 @@ Result<std::size_t> File::ReadSome(std::uint64_t offset, std::span<std::uint8_t>
         done += static_cast<std::size_t>(n);
     }
     return done;
-}
-
-Status File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out)
-{
-    auto got = ReadSome(offset, out);
-    if (!got) return got.error();
-    if (*got < out.size()) return ShortFileError(m_path, offset + *got);
-    return Ok{};
 }
 
 Status File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)

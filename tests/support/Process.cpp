@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <utility>
 
 namespace mrv::test {
 namespace {
@@ -45,6 +46,16 @@ std::optional<int> RunChildRoutineIfAsked(const std::vector<std::string>& args)
     return it->second(std::vector<std::string>(args.begin() + 3, args.end()));
 }
 
+Started::Started(Started&& other) noexcept : m_files(std::move(other.m_files)), m_id(std::exchange(other.m_id, -1))
+{
+    other.m_files.clear();
+}
+
+Started::~Started()
+{
+    if (!m_files.empty()) (void)Wait();
+}
+
 Finished RunProcess(const Command& command) { return Started(command).Wait(); }
 
 fs::path NewStreamFolder()
@@ -54,16 +65,17 @@ fs::path NewStreamFolder()
     return folder;
 }
 
-std::string ReadAndRemove(const fs::path& file)
+void Started::TakeStreams(Finished& f)
 {
-    std::string bytes;
-    {
-        std::ifstream in(file, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const auto read = [this](const char* name) {
+        std::ifstream in(m_files / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    f.out = read("out");
+    f.err = read("err");
     std::error_code ignored;
-    fs::remove(file, ignored);
-    return bytes;
+    fs::remove_all(m_files, ignored);
+    m_files.clear();
 }
 
 } // namespace mrv::test

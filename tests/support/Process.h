@@ -39,6 +39,9 @@ public:
     Finished Wait();
 
 private:
+    // Reads what the process wrote into f, then removes its folder.
+    void TakeStreams(Finished& f);
+
     fs::path m_files;        // a folder of its own for the three streams
     long long m_id = -1;     // process id or handle; -1 once waited for
 };
@@ -65,6 +68,5 @@ fs::path TestProgram();
 
 // The streams' folder of a new process (shared by both systems' Started).
 fs::path NewStreamFolder();
-std::string ReadAndRemove(const fs::path& file);
 
 } // namespace mrv::test

@@ -29,16 +29,6 @@ Started::Started(const Command& command) : m_files(NewStreamFolder())
     m_id = pid;
 }
 
-Started::Started(Started&& other) noexcept : m_files(std::move(other.m_files)), m_id(std::exchange(other.m_id, -1))
-{
-    other.m_files.clear();
-}
-
-Started::~Started()
-{
-    if (!m_files.empty()) (void)Wait();
-}
-
 Finished Started::Wait()
 {
     Finished f;
@@ -46,11 +36,7 @@ Finished Started::Wait()
     int status = 0;
     if (m_id > 0 && ::waitpid(static_cast<pid_t>(m_id), &status, 0) > 0 && WIFEXITED(status)) f.status = WEXITSTATUS(status);
     m_id = -1;
-    f.out = ReadAndRemove(m_files / "out");
-    f.err = ReadAndRemove(m_files / "err");
-    std::error_code ignored;
-    fs::remove_all(m_files, ignored);
-    m_files.clear();
+    TakeStreams(f);
     return f;
 }
 

@@ -66,16 +66,6 @@ Started::Started(const Command& command) : m_files(NewStreamFolder())
     m_id = reinterpret_cast<long long>(pi.hProcess);
 }
 
-Started::Started(Started&& other) noexcept : m_files(std::move(other.m_files)), m_id(std::exchange(other.m_id, -1))
-{
-    other.m_files.clear();
-}
-
-Started::~Started()
-{
-    if (!m_files.empty()) (void)Wait();
-}
-
 Finished Started::Wait()
 {
     Finished f;
@@ -88,11 +78,7 @@ Finished Started::Wait()
         ::CloseHandle(process);
         m_id = -1;
     }
-    f.out = ReadAndRemove(m_files / "out");
-    f.err = ReadAndRemove(m_files / "err");
-    std::error_code ignored;
-    fs::remove_all(m_files, ignored);
-    m_files.clear();
+    TakeStreams(f);
     return f;
 }
 
