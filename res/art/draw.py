@@ -51,13 +51,16 @@ def note(c, x, y, s, col):
     for i in range(int(3 * s)):
         c.rect(int(x + 1.6 * s) + i // 2, int(y - 8 * s) + i, int(x + 1.6 * s) + i // 2 + max(1, int(s)), int(y - 8 * s) + i + 1, col)
 
-def icon(size):
+def icon(size, c=None):
+    """Draws the icon at size x size pixels on c (a new transparent Canvas when
+    None); c may be any surface with Canvas's drawing calls."""
     # 16-colour palette: transparent, black, dark grey, grey, light grey, white,
     # navy, blue, sky, teal, green, yellow, orange, red, purple, pink.
     T = (0, 0, 0, 0); K = (0, 0, 0, 255); D = (64, 64, 64, 255); G = (128, 128, 128, 255)
     L = (192, 192, 192, 255); W = (255, 255, 255, 255); N = (0, 0, 128, 255); B = (0, 0, 255, 255)
     S = (0, 160, 255, 255); O = (255, 160, 0, 255); Y = (255, 255, 0, 255)
-    c = Canvas(size, size, T)
+    if c is None:
+        c = Canvas(size, size, T)
     k = size / 32
     # The handset: a rounded body with a screen and keys.
     c.round_rect(int(6 * k), int(2 * k), int(22 * k), int(30 * k), max(1, int(3 * k)), K)
