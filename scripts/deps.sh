@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing (Debian 12):
-# the Linux build, and the Windows cross build (MinGW-w64) with Wine, 64-bit
-# and 32-bit, to run its tests.
+# the Linux build, the Windows cross build (MinGW-w64) with Wine, 64-bit and
+# 32-bit, to run its tests, and the tools that make and check the packages.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,7 @@ packages=(
   fonts-baekmuk fonts-nanum fontconfig qt6-translations-l10n
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 wine32:i386
+  dpkg-dev lintian desktop-file-utils appstream zip unzip bash-completion
 )
 
 missing=()
