@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the unit and dialog tests, the format
 # core again under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows
-# programs cross-built and tested under Wine, and the fuzzers for a bounded time.
+# programs cross-built and tested under Wine, the packages built and checked,
+# and the fuzzers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -23,6 +24,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 echo "== Windows programs, tested under Wine"
 scripts/windows-test.sh | tee -a "$log"
+
+echo "== packages: the Debian package and the Windows zips, built, unpacked and checked"
+scripts/package-test.sh
 
 echo "== fuzzers"
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMRV_GUI=OFF -DMRV_TESTS=OFF -DMRV_FUZZ=ON >/dev/null
