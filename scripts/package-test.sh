@@ -122,6 +122,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 wineboot --init >/dev/null 2>&1 || true
+# Windows matches DLL names without case.
 system_dlls='^(KERNEL32|msvcrt|USER32|GDI32|ADVAPI32|SHELL32|COMDLG32|COMCTL32|OLE32|UxTheme|IMM32|WINMM|SHLWAPI)\.dll$'
 for arch in x86_64 i686; do
   echo "-- Windows $arch zip"
@@ -135,7 +136,7 @@ for arch in x86_64 i686; do
     fail "$zip holds $(ls "$folder" | xargs), not $expected"
   for exe in "$folder"/*.exe; do
     ! "$arch-w64-mingw32-objdump" -h "$exe" | grep -q '\.debug_' || fail "$exe is not stripped"
-    strange=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | grep -Ev "$system_dlls" || true)
+    strange=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | grep -Eiv "$system_dlls" || true)
     [ -z "$strange" ] || fail "$exe needs DLLs that Windows does not have: $strange"
     [ "$(strings -el -n 1 "$exe" | grep -A1 -x ProductVersion | tail -n 1)" = "$version" ] ||
       fail "$exe's version resource does not say $version"
