@@ -179,9 +179,12 @@ void CDialog::OnCancel() { EndDialog(CommandId::Cancel); }
 
 void CDialog::OnClose() { DispatchCommand(NotifyCode::ButtonClicked, CommandId::Cancel); }
 
-void CDialog::OnSysCommand(unsigned nID, std::intptr_t)
+void CDialog::OnSysCommand(unsigned nID, std::intptr_t lParam)
 {
-    if ((nID & 0xFFF0) == SysCommand::Close) DispatchClose();
+    if ((nID & 0xFFF0) == SysCommand::Close)
+        DispatchClose();
+    else
+        mrv::platform::backend::DefaultSysCommand(m_hWnd, nID, lParam);
 }
 
 void CDialog::OnLButtonDown(unsigned, CPoint) {}

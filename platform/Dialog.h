@@ -173,8 +173,8 @@ public:
     // The text is CP949; '&' marks the mnemonic, "&&" shows one '&'.
     void AppendSystemMenuItem(unsigned id, const std::string& textCp949);
     // Default handling of a system command: SysCommand::Close is the close box;
-    // moving, sizing and minimising belong to the window manager, so the rest
-    // does nothing.
+    // the rest (moving, sizing, minimising) is the system's own handling, which
+    // on Linux the window manager does without the program.
     void OnSysCommand(unsigned nID, std::intptr_t lParam);
     // Default handling of presses on the dialog itself: nothing.
     void OnLButtonDown(unsigned nFlags, CPoint point);

@@ -65,10 +65,17 @@ void MouseDoubleClick(CDialog& dialog, CPoint client);
 void RightClick(CDialog& dialog, CPoint client);
 void PressMenuKey(CDialog& dialog);
 void PressShiftF10(CDialog& dialog);
+// Opens the dialog's system menu the platform's usual way from the keyboard:
+// Alt+Space on Windows, where the menu then runs until a choice or Escape
+// (act on it from RunAfter), Shift+F10 for the dialog's own menu on Linux.
+// Either way, ProcessEvents afterwards lets a chosen command arrive.
+void OpenSystemMenu(CDialog& dialog);
 // The items of the menu open now, as UTF-8 with their '&', "-" for a separator
 // the menu shows; empty when no menu is open.
 std::vector<std::string> OpenMenuItems();
-// Chooses an item of the open menu by its mnemonic key, or by a click on the
+// Chooses an item of the open menu by its mnemonic key (where several items
+// share the key, the last of them, as the program's items follow the system's:
+// the key as often as it takes to reach it, then Enter), or by a click on the
 // item with this text. False when no menu, or no such item, is open.
 bool PressMenuMnemonic(char letter);
 bool ClickMenuItem(std::string_view utf8);

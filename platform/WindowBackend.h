@@ -5,6 +5,7 @@
 #include "platform/Template.h"
 #include "platform/Types.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ CPoint DialogBaseUnits(WindowHandle* dialog);
 // The dialog the user works in: the one whose handler runs now (the innermost
 // one), or nullptr outside every handler.
 CDialog* ActiveDialog();
+
+// The system's own handling of a system command other than closing (moving,
+// sizing, minimising, the keyboard's menu); nothing where the window manager
+// does these without the program.
+void DefaultSysCommand(WindowHandle* dialog, unsigned nID, std::intptr_t lParam);
 
 // The program's name for the framework's messages: the executable's file name
 // without its extension, as CP949. Set once at start from argv[0].

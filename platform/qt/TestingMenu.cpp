@@ -79,6 +79,8 @@ void PressShiftF10(CDialog& dialog)
     if (QWidget* widget = qt::WidgetOf(&dialog)) Key(widget, Qt::Key_F10, Qt::ShiftModifier);
 }
 
+void OpenSystemMenu(CDialog& dialog) { PressShiftF10(dialog); }
+
 std::vector<std::string> OpenMenuItems()
 {
     std::vector<std::string> texts;

@@ -263,4 +263,9 @@ CDialog* ActiveDialog()
     return qt::DispatchingDialog();
 }
 
+void DefaultSysCommand(WindowHandle*, unsigned, std::intptr_t)
+{
+    // Moving, sizing and minimising belong to the window manager.
+}
+
 } // namespace mrv::platform::backend

@@ -1,5 +1,6 @@
-// The system menu's appended items, offered on Linux as the dialog's own menu:
-// where it opens, what it shows, and the command a choice sends to the table.
+// The system menu's appended items: on Windows at the end of the title bar's
+// menu, on Linux offered as the dialog's own menu. Where it opens, what it
+// shows, and the command a choice sends to the table.
 // Commands without an entry get the default handling.
 #include "platform/Cp949.h"
 #include "platform/Testing.h"
@@ -18,7 +19,14 @@ constexpr unsigned kSecondItem = 0x20;
 
 class MenuDlg : public RecordingDlg {
 public:
-    void OnSysCommand(unsigned id, std::intptr_t) { log.push_back("syscommand " + std::to_string(id)); }
+    // The program's own commands; the system's go on to the default handling.
+    void OnSysCommand(unsigned id, std::intptr_t lParam)
+    {
+        if ((id & 0xFFF0) >= 0xF000)
+            CDialog::OnSysCommand(id, lParam);
+        else
+            log.push_back("syscommand " + std::to_string(id));
+    }
 
     const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
     static const MessageMap* GetThisMessageMap()
@@ -63,6 +71,45 @@ protected:
 };
 
 } // namespace
+
+TEST_F(SystemMenuTest, TheMenuOfTheKeyboardEndsWithTheItemsAndAChoiceSendsItsId)
+{
+    AppendItems();
+    Log items;
+    RunAfter(200, [&] {
+        items = OpenMenuItems();
+        PressMenuMnemonic('b');
+    });
+    OpenSystemMenu(m_dlg);
+    ProcessEvents(300);
+    ASSERT_GE(items.size(), 3u);
+    EXPECT_EQ(Log(items.end() - 3, items.end()), (Log{"정보(&A)...", "-", "두 번째(&B)"}));
+    EXPECT_TRUE(OpenMenuItems().empty()) << "a choice closes the menu";
+    EXPECT_EQ(m_dlg.log, (Log{"syscommand 32"}));
+
+    // Escape closes it without a command.
+    m_dlg.log.clear();
+    RunAfter(200, [] { CloseOpenMenu(); });
+    OpenSystemMenu(m_dlg);
+    ProcessEvents(300);
+    EXPECT_TRUE(OpenMenuItems().empty());
+    EXPECT_TRUE(m_dlg.log.empty());
+}
+
+#ifdef _WIN32
+
+TEST_F(SystemMenuTest, ARightClickOrTheMenuKeysOnTheBackgroundOpenNothing)
+{
+    // The items belong to the title bar's menu; the dialog's face has none.
+    AppendItems();
+    RightClick(m_dlg, Background());
+    EXPECT_TRUE(OpenMenuItems().empty());
+    PressShiftF10(m_dlg);
+    EXPECT_TRUE(OpenMenuItems().empty());
+    EXPECT_TRUE(m_dlg.log.empty());
+}
+
+#else
 
 TEST_F(SystemMenuTest, ARightClickOnTheBackgroundOffersTheItemsAndAChoiceSendsItsId)
 {
@@ -111,6 +158,8 @@ TEST_F(SystemMenuTest, ControlsKeepTheirRightClicksAndADialogWithoutItemsHasNoMe
     EXPECT_TRUE(OpenMenuItems().empty());
     EXPECT_TRUE(m_dlg.log.empty());
 }
+
+#endif
 
 TEST(SystemCommandDefaultTest, CloseIsTheCloseBoxAndTheOtherCommandsDoNothing)
 {
