@@ -69,11 +69,26 @@ static bool CanCreateFilesIn(const std::filesystem::path& folder)
     return true;
 }
 
+// A folder of the installed system (where a package puts the program on
+// Linux): never a place for the user's files, even for root, who could write there.
+static bool IsSystemFolder(const std::filesystem::path& folder)
+{
+#ifdef _WIN32
+    (void)folder;
+    return false;
+#else
+    const std::string text = folder.lexically_normal().string();
+    for (const char* system : {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib32/", "/lib64/", "/opt/", "/snap/", "/etc/"})
+        if (text.rfind(system, 0) == 0) return true;
+    return false;
+#endif
+}
+
 std::filesystem::path StartSaveFolder()
 {
     auto& services = mrv::platform::GetServices();
     std::filesystem::path folder = services.GetProgramFolder();
-    if (!CanCreateFilesIn(folder)) folder = services.GetHomeFolder();
+    if (IsSystemFolder(folder) || !CanCreateFilesIn(folder)) folder = services.GetHomeFolder();
     // The folder ends in its separator, as the program folder always has.
     if (!folder.empty() && folder.has_filename()) folder += std::filesystem::path::preferred_separator;
     return folder;

@@ -5,6 +5,7 @@
 
 #include "cache/RenameEditDlg.h"
 #include "cache/SavedFiles.h"
+#include "core/FileSystem.h"
 #include "link/LinkFile.h"
 #include "platform/Cp949.h"
 #include "platform/Services.h"
@@ -41,7 +42,13 @@ std::optional<std::string> TypedFileName(const std::string& cp949)
 {
     auto name = mrv::text::Cp949ToUtf8(cp949);
     if (!name || name->empty() || *name == "." || *name == "..") return std::nullopt;
+    // A separator would name a file elsewhere; on Windows so would a drive
+    // colon, which on NTFS also names a hidden stream of a file.
+#ifdef _WIN32
+    if (name->find_first_of("/\\:") != std::string::npos) return std::nullopt;
+#else
     if (name->find('/') != std::string::npos) return std::nullopt;
+#endif
     return name;
 }
 
@@ -49,7 +56,8 @@ std::optional<std::string> TypedFileName(const std::string& cp949)
 
 fs::path CCacheSearchDlg::InSaveFolder(const std::string& name) const
 {
-    return m_strSaveLocation / name;
+    // Names are UTF-8, never the system's narrow code page.
+    return m_strSaveLocation / mrv::os::PathFromUtf8(name);
 }
 
 void CCacheSearchDlg::OnSaveLocation()
@@ -78,7 +86,7 @@ void CCacheSearchDlg::OnCopyToSaveFolder()
     // target is replaced whole or not at all.
     for (auto it = chosen.rbegin(); it != chosen.rend(); ++it) {
         const std::string name = m_rowsCache.RowName(*it);
-        (void)mrv::cache::CopyReplacing(m_szCacheFolder / name, InSaveFolder(name));
+        (void)mrv::cache::CopyReplacing(m_szCacheFolder / mrv::os::PathFromUtf8(name), InSaveFolder(name));
         if (!m_bBusy) {
             m_bBusy = 1;
             m_rowsCache.DeleteRow(*it);

@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         MakerDlgTest::SetUp();
-        m_cache = m_dir / "tmp/";
+        m_cache = m_dir / "tmp" / "";
         m_saved = m_dir / "saved/";
         fs::create_directories(m_cache);
         fs::create_directories(m_saved);
@@ -66,7 +66,7 @@ protected:
     static std::vector<std::string> FilesIn(const fs::path& folder)
     {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder)) names.push_back(mrv::os::PathText(entry.path().filename()));
         return Sorted(names);
     }
     std::vector<std::string> CacheNames() const { return Names(Search().CacheRows()); }
@@ -213,8 +213,8 @@ TEST_F(CacheSearchTest, SaveLocationChoosesAFolderOrSaysCancelled)
     EXPECT_EQ(browse.owner, &Search());
     EXPECT_FALSE(browse.root.has_value());
     EXPECT_EQ(browse.selectionsSet, std::vector<fs::path>{m_saved}) << "opens on the current location";
-    EXPECT_EQ(Search().m_strSaveLocation, m_dir / "other/");
-    EXPECT_EQ(t::TextUtf8(SearchItem(IDC_SAVE_LOCATION_TEXT)), (m_dir / "other/").string());
+    EXPECT_EQ(Search().m_strSaveLocation, m_dir / "other" / "");
+    EXPECT_EQ(t::TextUtf8(SearchItem(IDC_SAVE_LOCATION_TEXT)), mrv::os::PathText(m_dir / "other" / ""));
     EXPECT_EQ(m_dlg->m_strSaveFolder, m_saved) << "not copied back to the main window";
 
     m_services.CancelBrowse();
@@ -229,7 +229,7 @@ TEST_F(CacheSearchTest, SaveLocationChoosesAFolderOrSaysCancelled)
         EXPECT_EQ(box.CaptionUtf8(), "ZQM Search");
         EXPECT_EQ(box.type, MsgBox::Ok);
     }
-    EXPECT_EQ(Search().m_strSaveLocation, m_dir / "other/");
+    EXPECT_EQ(Search().m_strSaveLocation, m_dir / "other" / "");
 }
 
 // ---- Copy -------------------------------------------------------------------------
@@ -390,6 +390,10 @@ TEST_F(CacheSearchTest, RenameByHandTakesANewNameInTheSaveFolderOnly)
     Search().OnTimer(kSaveTick);
     const int a = SavedNames()[0] == "a.zqm" ? 0 : 1;
     for (std::string_view name : {"", "b.zqm", "sub/a.zqm", "../a.zqm", "..", "."}) RenameByHand(a, name);
+#ifdef _WIN32
+    // Windows' other separator, and a drive colon (on NTFS, a hidden stream of a file).
+    for (std::string_view name : {"sub\\a.zqm", "c:a.zqm", "a.zqm:hidden"}) RenameByHand(a, name);
+#endif
     EXPECT_EQ(FilesIn(m_saved), (std::vector<std::string>{"a.zqm", "b.zqm", "sub"}));
     EXPECT_EQ(Content(m_saved / "b.zqm"), "b");
 

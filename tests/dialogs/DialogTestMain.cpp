@@ -5,7 +5,10 @@
 
 int main(int argc, char** argv)
 {
+#ifndef _WIN32
+    // Qt's headless platform, unless the caller chose another.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     mrv::platform::testing::ToolkitScope toolkit(argc, argv);
     return RUN_ALL_TESTS();

@@ -2,6 +2,7 @@
 // recording browser.
 #include "ui/FolderChooser.h"
 
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 #include "tests/support/ScriptedServices.h"
 
@@ -61,7 +62,7 @@ TEST_F(FolderChooserTest, CallbackPreselectsOnlyWhenAskedAndShowsPathsInCp949)
 {
     g_strInitialFolder = "/srv/songs";
     RecordingBrowser browser;
-    const fs::path korean = "/home/user/음악";
+    const fs::path korean = mrv::os::PathFromUtf8("/home/user/음악");
 
     EXPECT_EQ(BrowseCallbackProc(browser, BrowseEvent::Initialized, nullptr, 0), 0);
     EXPECT_TRUE(browser.selections.empty());
@@ -70,7 +71,7 @@ TEST_F(FolderChooserTest, CallbackPreselectsOnlyWhenAskedAndShowsPathsInCp949)
     EXPECT_EQ(BrowseCallbackProc(browser, BrowseEvent::SelectionChanged, nullptr, 1), 0);
 
     EXPECT_EQ(browser.selections, std::vector<fs::path>{"/srv/songs"});
-    EXPECT_EQ(browser.statusTexts, std::vector<std::string>{K("/home/user/음악")});
+    EXPECT_EQ(browser.statusTexts, std::vector<std::string>{mrv::text::Utf8ToCp949Lossy(mrv::os::PathText(korean))});
 }
 
 // ---- The chooser -----------------------------------------------------------------

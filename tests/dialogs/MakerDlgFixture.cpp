@@ -4,6 +4,7 @@
 #include "res/Resource.h"
 
 #include <fstream>
+#include <random>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -11,12 +12,15 @@ namespace fs = std::filesystem;
 void MakerDlgTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = fs::temp_directory_path() / ("mrvmaker-dlg-" + std::to_string(::getpid())) /
+    // A folder of this run's own: process ids come round again (under Wine
+    // within minutes), and a killed run leaves its folders behind.
+    static const std::string run = std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}());
+    m_dir = fs::temp_directory_path() / ("mrvmaker-dlg-" + run) /
             (std::string(info->test_suite_name()) + "." + info->name());
     fs::remove_all(m_dir);
     fs::create_directories(m_dir);
-    m_dir += "/";
-    m_services.SetProgramFolder(m_dir).SetHomeFolder(m_dir).SetTempFolder(m_dir / "tmp/");
+    m_dir /= "";  // a folder as the services give it, with a trailing separator
+    m_services.SetProgramFolder(m_dir).SetHomeFolder(m_dir).SetTempFolder(m_dir / "tmp" / "");
     m_services.SetLocalTime({2005, 8, 9, 7, 3, 5, 0});
     m_services.SetUserName("tester");
     m_installed = std::make_unique<mrv::testing::ScopedServices>(m_services);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/MakerDlg.h"
+#include "core/FileSystem.h"
 #include "platform/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/support/ScriptedServices.h"

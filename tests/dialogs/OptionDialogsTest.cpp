@@ -5,6 +5,7 @@
 
 #include "cache/CacheSearchDlg.h"
 #include "res/Resource.h"
+#include "tests/support/Process.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -372,12 +373,13 @@ void PrintTo(const LocationCase& c, std::ostream* os) { *os << "location " << c.
 class ModLinkTest : public OptionDialogsTest, public ::testing::WithParamInterface<LocationCase> {};
 
 #ifdef MRVTOOL_PATH
-int RunTool(const std::string& arguments)
+int RunTool(std::vector<std::string> arguments)
 {
-    const std::string command = std::string("'") + MRVTOOL_PATH + "' " + arguments + " >/dev/null 2>&1";
-    return std::system(command.c_str());
+    mrv::test::Command command;
+    command.program = mrv::os::PathFromUtf8(MRVTOOL_PATH);
+    command.args = std::move(arguments);
+    return mrv::test::RunProcess(command).status;
 }
-std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 #endif
 
 TEST_P(ModLinkTest, LinkFileAndEntryCarryTheChosenLocation)
@@ -404,9 +406,13 @@ TEST_P(ModLinkTest, LinkFileAndEntryCarryTheChosenLocation)
     fs::create_directories(toolDir);
     const fs::path toolRegistry = toolDir / "modreg.dat";
     WriteFile("tool/modreg.dat", Zeros(8));
-    const std::string values = " --kind mod --number 7 --title abc --location " + std::to_string(c.location);
-    ASSERT_EQ(RunTool("make-link " + Quoted(toolDir) + values), 0);
-    ASSERT_EQ(RunTool("add " + Quoted(toolRegistry) + values + " --no-backup"), 0);
+    const std::vector<std::string> values{"--kind", "mod", "--number", "7", "--title", "abc", "--location", std::to_string(c.location)};
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.end(), values.begin(), values.end());
+        return args;
+    };
+    ASSERT_EQ(RunTool(with({"make-link", mrv::os::PathText(toolDir)})), 0);
+    ASSERT_EQ(RunTool(with({"add", mrv::os::PathText(toolRegistry), "--no-backup"})), 0);
     EXPECT_EQ(ReadBytes(toolDir / "MOD_Dat00007"), link);
     EXPECT_EQ(ReadBytes(toolRegistry), entry);
 #endif

@@ -3,9 +3,9 @@
 #include "tests/dialogs/MakerDlgFixture.h"
 
 #include "res/Resource.h"
+#include "core/FileSystem.h"
 #include "tests/core/RegistrySamples.h"
-
-#include <cstdlib>
+#include "tests/support/Process.h"
 
 #ifdef MRVTOOL_PATH
 
@@ -26,12 +26,14 @@ protected:
     }
 
     // Runs mrvtool on the tool's copy; true when it succeeded.
-    bool Tool(const std::string& arguments)
+    bool Tool(std::vector<std::string> arguments)
     {
-        const std::string command = "'"s + MRVTOOL_PATH + "' " + arguments + " >/dev/null 2>&1 </dev/null";
-        return std::system(command.c_str()) == 0;
+        mrv::test::Command command;
+        command.program = mrv::os::PathFromUtf8(MRVTOOL_PATH);
+        command.args = std::move(arguments);
+        return mrv::test::RunProcess(command).status == 0;
     }
-    std::string ToolFile() const { return "'" + (m_dir / "tool" / "modreg.dat").string() + "'"; }
+    std::string ToolFile() const { return mrv::os::PathText(m_dir / "tool" / "modreg.dat"); }
 };
 
 TEST_F(RegistryToolParity, AddingAndDeletingGiveTheToolsBytes)
@@ -50,8 +52,8 @@ TEST_F(RegistryToolParity, AddingAndDeletingGiveTheToolsBytes)
     Enter(IDC_PLAY_TIME, "215");
     m_dlg->m_nStorageLocation = 4;
     Click(IDC_ADD_ENTRY);
-    ASSERT_TRUE(Tool("add " + ToolFile() + " --title '둘째 노래' --kind mod --number 3 --location 4"
-                     " --size 2000000 --time 215 --no-backup"));
+    ASSERT_TRUE(Tool({"add", ToolFile(), "--title", "둘째 노래", "--kind", "mod", "--number", "3", "--location", "4",
+                      "--size", "2000000", "--time", "215", "--no-backup"}));
     EXPECT_EQ(ReadBytes(mine), ReadBytes(m_dir / "tool/modreg.dat"));
 
     // The start values, behind it.
@@ -61,13 +63,13 @@ TEST_F(RegistryToolParity, AddingAndDeletingGiveTheToolsBytes)
     Enter(IDC_FILE_SIZE, "1048576");
     Enter(IDC_PLAY_TIME, "60");
     Click(IDC_ADD_ENTRY);
-    ASSERT_TRUE(Tool("add " + ToolFile() + " --no-backup"));
+    ASSERT_TRUE(Tool({"add", ToolFile(), "--no-backup"}));
     EXPECT_EQ(ReadBytes(mine), ReadBytes(m_dir / "tool/modreg.dat"));
 
     // The middle entry goes; the leftovers move with the rest.
     m_services.AnswerMessageBox(CommandId::Yes);
     mrv::platform::testing::RightClickListRow(m_dlg->m_listRegistry, 1);
-    ASSERT_TRUE(Tool("delete " + ToolFile() + " 1 --yes"));
+    ASSERT_TRUE(Tool({"delete", ToolFile(), "1", "--yes"}));
     EXPECT_EQ(ReadBytes(mine), ReadBytes(m_dir / "tool/modreg.dat"));
 
     EXPECT_EQ(m_dlg->m_listRegistry.GetItemCount(), 2);

@@ -5,6 +5,8 @@
 #include "platform/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestTemplates.h"
+#include "core/FileSystem.h"
+#include "tests/support/Process.h"
 #include "tests/support/ScriptedServices.h"
 
 #include <gtest/gtest.h>
@@ -196,7 +198,7 @@ protected:
         EXPECT_EQ(t::EditSelection(Item(id)), std::make_pair(0, length));
     }
 
-    static std::string ExecutableStem() { return fs::read_symlink("/proc/self/exe").stem().string(); }
+    static std::string ExecutableStem() { return mrv::os::PathText(mrv::test::TestProgram().stem()); }
     // Characters (not bytes) of a UTF-8 text, as an edit counts its selection.
     static std::size_t QStringLengthOf(const std::string& utf8)
     {
@@ -218,7 +220,7 @@ TEST_F(DataExchangeTest, WriteShowsEveryMemberAndReadTakesItBack)
     m_dlg.m_bCheck = 1;
     m_dlg.m_nGroupA = 1;
     m_dlg.m_nGroupB = 0;
-    m_dlg.m_path = "/srv/음악/곡";
+    m_dlg.m_path = mrv::os::PathFromUtf8("/srv/음악/곡");
     m_dlg.m_strLast = "x";
     ASSERT_TRUE(m_dlg.UpdateData(false));
 
@@ -226,7 +228,7 @@ TEST_F(DataExchangeTest, WriteShowsEveryMemberAndReadTakesItBack)
     EXPECT_EQ(Shown(ids::IDC_NUMBER), "-42");
     EXPECT_EQ(Shown(ids::IDC_RANGED), "99999");
     EXPECT_EQ(Button(ids::IDC_CHECK).GetCheck(), 1);
-    EXPECT_EQ(Shown(ids::IDC_PATH), "/srv/음악/곡");
+    EXPECT_EQ(Shown(ids::IDC_PATH), mrv::os::PathText(mrv::os::PathFromUtf8("/srv/음악/곡")));
 
     ExchangeDlg& dlg = m_dlg;
     dlg.m_strTitle.clear();
@@ -239,7 +241,7 @@ TEST_F(DataExchangeTest, WriteShowsEveryMemberAndReadTakesItBack)
     EXPECT_EQ(dlg.m_bCheck, 1);
     EXPECT_EQ(dlg.m_nGroupA, 1);
     EXPECT_EQ(dlg.m_nGroupB, 0);
-    EXPECT_EQ(dlg.m_path, fs::path("/srv/음악/곡"));
+    EXPECT_EQ(dlg.m_path, mrv::os::PathFromUtf8("/srv/음악/곡"));
     EXPECT_TRUE(m_services.MessageBoxes().empty());
 }
 
@@ -409,7 +411,7 @@ TEST_F(DataExchangeTest, RadioGroupCountsOnlyRadioButtonsUpToTheNextGroup)
 
 TEST_F(DataExchangeTest, PathSurvivesAReadEvenWhenCp949CannotShowIt)
 {
-    const fs::path path = "/srv/caf\xC3\xA9/\xF0\x9F\x8E\xB5 songs";   // "café", a music emoji
+    const fs::path path = mrv::os::PathFromUtf8("/srv/caf\xC3\xA9/\xF0\x9F\x8E\xB5 songs");   // "café", a music emoji
     m_dlg.m_path = path;
     ASSERT_TRUE(m_dlg.UpdateData(false));
     ASSERT_TRUE(m_dlg.UpdateData(true));
@@ -418,7 +420,7 @@ TEST_F(DataExchangeTest, PathSurvivesAReadEvenWhenCp949CannotShowIt)
     // Another text in the control is another path.
     Item(ids::IDC_PATH).SetWindowTextCp949(K("/srv/새 폴더"));
     ASSERT_TRUE(m_dlg.UpdateData(true));
-    EXPECT_EQ(m_dlg.m_path, fs::path("/srv/새 폴더"));
+    EXPECT_EQ(m_dlg.m_path, mrv::os::PathFromUtf8("/srv/새 폴더"));
 }
 
 TEST_F(DataExchangeTest, ControlIsAttachedOnTheFirstPassOnly)
