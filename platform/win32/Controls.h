@@ -1,0 +1,27 @@
+// What the dialog procedure asks of the controls: edits that count CP949
+// bytes, and report lists whose rows the program holds.
+#pragma once
+
+#include "platform/win32/Window.h"
+
+#include <commctrl.h>
+
+namespace mrv::platform::win32 {
+
+// Called once the dialog manager has made the control.
+void PrepareEdit(WindowHandle& edit);
+void PrepareList(DialogWindow& window, WindowHandle& list);
+
+// The rows of a list control, nullptr for another control.
+ListRows* RowsOf(WindowHandle* list);
+
+// A list's requests for texts; true when handled (result is then the answer).
+bool HandleListNotify(DialogWindow& window, NMHDR* header, MessageResult* result);
+// Paints an owner-drawn list row through the list object's DrawItem.
+bool DrawListItem(DialogWindow& window, DRAWITEMSTRUCT* item);
+
+// A CP949 text's length in bytes as an edit counts it ('?' for a character
+// CP949 cannot hold).
+std::size_t Cp949Bytes(const std::wstring& text);
+
+} // namespace mrv::platform::win32
