@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, when it is missing (Debian 12):
 # the Linux build, the Windows cross build (MinGW-w64) with Wine, 64-bit and
-# 32-bit, to run its tests, and the tools that make and check the packages.
+# 32-bit, and a virtual display (Xvfb) to run its tests, and the tools that
+# make and check the packages.
 set -euo pipefail
 
 packages=(
@@ -11,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-baekmuk fonts-nanum fontconfig qt6-translations-l10n
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 wine32:i386
+  wine wine64 wine32:i386 xvfb
   dpkg-dev lintian desktop-file-utils appstream zip unzip bash-completion
 )
 

@@ -117,11 +117,7 @@ grep -v '^running with root privileges' <<<"$report" || true
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 
-export WINEPREFIX="$PWD/build/wine"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-wineboot --init >/dev/null 2>&1 || true
+. scripts/wine-env.sh
 # Windows matches DLL names without case.
 system_dlls='^(KERNEL32|msvcrt|USER32|GDI32|ADVAPI32|SHELL32|COMDLG32|COMCTL32|OLE32|UxTheme|IMM32|WINMM|SHLWAPI)\.dll$'
 for arch in x86_64 i686; do

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows programs: every neutral header beside <windows.h>, then mrvtool.exe
-# and the format core cross-built for 64-bit and 32-bit Windows with MinGW-w64,
-# statically linked, and their tests run under Wine. Called by scripts/test.sh,
+# The Windows programs: every neutral header beside <windows.h>, then
+# mrvmaker.exe, mrvtool.exe and the format core cross-built for 64-bit and
+# 32-bit Windows with MinGW-w64, statically linked, and all their tests (the
+# dialogs' on a virtual display) run under Wine. Called by scripts/test.sh,
 # which reads the CTest summaries it prints; the Wine prefix lives in build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,12 +10,7 @@ cd "$(dirname "$0")/.."
 echo "-- neutral headers beside <windows.h>"
 scripts/windows-headers.sh
 
-export WINEPREFIX="$PWD/build/wine"
-export WINEDEBUG=-all
-# No Mono or Gecko installer prompts when the prefix is made.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-mkdir -p "$WINEPREFIX"
-wineboot --init >/dev/null 2>&1 || true
+. scripts/wine-env.sh
 
 # Only the system's own DLLs may sit beside the programs.
 system_dlls='^(KERNEL32|msvcrt|USER32|GDI32|ADVAPI32|SHELL32|COMDLG32|COMCTL32|OLE32|UxTheme|IMM32|WINMM|SHLWAPI)\.dll$'
@@ -25,8 +21,8 @@ for arch in x86_64 i686; do
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/windows-$arch.cmake" -DCMAKE_BUILD_TYPE=Debug \
     -DMRV_WERROR=ON >/dev/null
   cmake --build "$build" -j "$(nproc)"
-  for exe in "$build"/cli/mrvtool.exe; do
-    strange=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | grep -Ev "$system_dlls" || true)
+  for exe in "$build"/cli/mrvtool.exe "$build"/app/mrvmaker.exe; do
+    strange=$("$arch-w64-mingw32-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | grep -Eiv "$system_dlls" || true)
     if [ -n "$strange" ]; then
       echo "$exe needs DLLs that Windows does not have: $strange" >&2
       exit 1

@@ -1,0 +1,44 @@
+# Sourced by the scripts that run the Windows programs under Wine: the prefix
+# in build/, no installer prompts, the Korean dialog font and the system's UI
+# fonts mapped to an installed Korean font (without that every Korean
+# character is an empty box), and a display (Xvfb) when there is none.
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wine}"
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts when the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$WINEPREFIX"
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 70 99); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    mrv_xvfb_pid=$!
+    export DISPLAY=":$n"
+    # Ends with the script that sourced this, after whatever that script ends.
+    mrv_previous_exit=$(trap -p EXIT | sed -e "s/^trap -- '//" -e "s/' EXIT\$//")
+    mrv_wine_exit() {
+      eval "$mrv_previous_exit"
+      wineserver -k 2>/dev/null || true
+      kill "$mrv_xvfb_pid" 2>/dev/null || true
+    }
+    trap mrv_wine_exit EXIT
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    break
+  done
+fi
+
+wineboot --init >/dev/null 2>&1 || true
+
+# A desktop of Wine's own: it draws the windows' frames, captions and taskbar
+# as Windows does, where Xvfb has no window manager to do it.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
+
+# 굴림 is the dialogs' font; Windows without it maps it to another Korean font,
+# as Wine does with these replacements. Baekmuk Gulim is a 굴림 design with the
+# same height at 9 points.
+mrv_font="${MRV_WINE_FONT:-Baekmuk Gulim}"
+for face in "굴림" "Gulim" "굴림체" "GulimChe" "돋움" "Dotum" "Malgun Gothic" "맑은 고딕" \
+            "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Microsoft Sans Serif" "Segoe UI"; do
+  LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$mrv_font" /f >/dev/null 2>&1 || true
+done
