@@ -487,10 +487,8 @@ HWND PromptOwner(CWnd* owner)
         CDialog* dialog = window ? window->GetParentDialog() : nullptr;
         return dialog && dialog->IsAttached() && dialog->IsWindowVisible() ? HwndOf(dialog) : nullptr;
     };
-    if (owner) return usable(owner);
-    if (HWND active = usable(backend::ActiveDialog())) return active;
-    CWinApp* app = AfxGetApp();
-    return usable(app ? app->m_pMainWnd : nullptr);
+    // The framework has chosen the owner already (see AfxMessageBox); none means none.
+    return owner ? usable(owner) : nullptr;
 }
 
 std::wstring WideFromCp949(const std::string& cp949) { return os::WideFromUtf8(text::Cp949ToUtf8Lossy(cp949)); }

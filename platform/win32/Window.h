@@ -82,8 +82,7 @@ bool IsDisabledByModal(HWND hwnd);
 CDialog* InnermostModal();
 
 // The top-level window that a prompt for `owner` belongs to and disables:
-// the owner's dialog; without one, the dialog whose handler runs now, else the
-// application's main window while it is up; nullptr for none.
+// the owner's dialog while it is shown; nullptr for none.
 HWND PromptOwner(CWnd* owner);
 
 // Text at the control boundary: CP949 bytes of the framework, UTF-16 of the
