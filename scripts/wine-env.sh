@@ -33,6 +33,8 @@ wineboot --init >/dev/null 2>&1 || true
 # as Windows does, where Xvfb has no window manager to do it.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
+# Names starting with a dot are ordinary names on Windows; Wine hides them unless told.
+wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1 || true
 
 # 굴림 is the dialogs' font; Windows without it maps it to another Korean font,
 # as Wine does with these replacements. Baekmuk Gulim is a 굴림 design with the

@@ -6,6 +6,7 @@
 #include "platform/ServicesTesting.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestTemplates.h"
+#include "core/FileSystem.h"
 #include "tests/support/Process.h"
 #include "tests/support/ScriptedServices.h"
 
@@ -31,6 +32,9 @@ namespace t = mrv::platform::testing;
 namespace ids = test_ids::exchange;
 
 namespace {
+
+// A path from UTF-8 text, never through the system's narrow code page.
+fs::path U8(const char* utf8) { return mrv::os::PathFromUtf8(utf8); }
 
 // Long enough for a prompt to come up and run its loop.
 constexpr int kAnswerDelayMs = 150;
@@ -71,7 +75,7 @@ protected:
     }
 
     // A path as the host names it, for comparing with what a prompt shows.
-    static std::string Utf8(const fs::path& path) { return path.string(); }
+    static std::string Utf8(const fs::path& path) { return mrv::os::PathText(path); }
 
     fs::path m_dir;
     TickingDlg m_owner;
@@ -171,7 +175,7 @@ TEST_F(ServicesTest, FileDialogTakesATypedMissingNameWithTheDefaultExtension)
 
     ASSERT_TRUE(accepted) << "Open was not available for a missing file";
     ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, m_dir / "새 레지스트리.dat");
+    EXPECT_EQ(*chosen, m_dir / U8("새 레지스트리.dat"));
     EXPECT_FALSE(fs::exists(*chosen));
     ASSERT_TRUE(seen.has_value());
     EXPECT_EQ(seen->title, "수정할 음원 레지스트리화일 선택 (modreg.dat)");
@@ -179,9 +183,15 @@ TEST_F(ServicesTest, FileDialogTakesATypedMissingNameWithTheDefaultExtension)
     EXPECT_EQ(seen->defaultExtension, "dat");
     // Both choices of the bar notation, matching as the original platform does:
     // any case for the exact name, every name for "*.*".
+#ifdef _WIN32
+    // Windows' own dialog takes the patterns as they are and ignores case itself.
+    EXPECT_EQ(seen->nameFilters,
+              (std::vector<std::string>{"레지스트리 Files(modreg.dat) (modreg.dat)", "All Files (*.*) (*.*)"}));
+#else
     EXPECT_EQ(seen->nameFilters,
               (std::vector<std::string>{"레지스트리 Files(modreg.dat) ([mM][oO][dD][rR][eE][gG].[dD][aA][tT])",
                                         "All Files (*.*) (*)"}));
+#endif
     EXPECT_EQ(seen->selectedNameFilter, "레지스트리 Files(modreg.dat)");   // shown without the patterns
 }
 
@@ -212,7 +222,7 @@ struct RecordingCallback {
             events.emplace_back(event, selection ? std::optional<fs::path>(*selection) : std::nullopt);
             if (event == BrowseEvent::Initialized) browser.SetSelection(initial);
             if (event == BrowseEvent::SelectionChanged && selection)
-                browser.SetStatusText(mrv::text::Utf8ToCp949Lossy(selection->string()));
+                browser.SetStatusText(mrv::text::Utf8ToCp949Lossy(mrv::os::PathText(*selection)));
         };
         return request;
     }
@@ -220,9 +230,9 @@ struct RecordingCallback {
 
 TEST_F(ServicesTest, FolderBrowserPreselectsReportsTheStatusAndReturnsTheChosenFolder)
 {
-    fs::create_directories(m_dir / "음악" / "곡 모음");
+    fs::create_directories(m_dir / U8("음악") / U8("곡 모음"));
     fs::create_directories(m_dir / "other");
-    RecordingCallback callback{m_dir / "음악" / "곡 모음" / "", {}};
+    RecordingCallback callback{m_dir / U8("음악") / U8("곡 모음") / "", {}};
 
     std::optional<t::FolderBrowserView> atStart;
     std::optional<t::FolderBrowserView> afterMove;
@@ -237,8 +247,8 @@ TEST_F(ServicesTest, FolderBrowserPreselectsReportsTheStatusAndReturnsTheChosenF
 
     ASSERT_TRUE(atStart.has_value());
     EXPECT_EQ(atStart->prompt, "폴더를 선택하세요");
-    EXPECT_EQ(atStart->selection, m_dir / "음악" / "곡 모음");
-    EXPECT_EQ(atStart->status, Utf8(m_dir / "음악" / "곡 모음"));
+    EXPECT_EQ(atStart->selection, m_dir / U8("음악") / U8("곡 모음"));
+    EXPECT_EQ(atStart->status, Utf8(m_dir / U8("음악") / U8("곡 모음")));
     EXPECT_TRUE(atStart->canAccept);
     ASSERT_TRUE(afterMove.has_value());
     EXPECT_EQ(afterMove->status, Utf8(m_dir / "other"));
@@ -249,7 +259,7 @@ TEST_F(ServicesTest, FolderBrowserPreselectsReportsTheStatusAndReturnsTheChosenF
     ASSERT_GE(callback.events.size(), 3u);
     EXPECT_EQ(callback.events[0], std::make_pair(BrowseEvent::Initialized, std::optional<fs::path>()));
     EXPECT_EQ(callback.events[1], std::make_pair(BrowseEvent::SelectionChanged,
-                                                 std::optional<fs::path>(m_dir / "음악" / "곡 모음")));
+                                                 std::optional<fs::path>(m_dir / U8("음악") / U8("곡 모음"))));
     EXPECT_EQ(callback.events.back(), std::make_pair(BrowseEvent::SelectionChanged,
                                                      std::optional<fs::path>(m_dir / "other")));
 }
@@ -265,7 +275,10 @@ TEST_F(ServicesTest, FolderBrowserCancelGivesNothingAndAMissingInitialFolderSele
     EXPECT_EQ(RealServices().BrowseForFolder(&m_owner, callback.Request("x")), std::nullopt);
     ASSERT_TRUE(seen.has_value());
     EXPECT_EQ(seen->selection, std::nullopt);
+#ifndef _WIN32
+    // Windows' browser leaves OK to the item it starts on.
     EXPECT_FALSE(seen->canAccept);
+#endif
     EXPECT_EQ(seen->status, "");
 }
 
@@ -365,6 +378,22 @@ TEST_F(DesktopOpenerTest, NoOpenerMeansFailure)
 {
     ::setenv("PATH", (m_dir / "nothing-here").c_str(), 1);
     EXPECT_FALSE(RealServices().OpenFolder(m_dir));
+}
+
+#else
+
+// Explorer opens a file it is given with the file's program: a folder opener
+// given anything but an existing folder must start nothing.
+TEST(ExplorerOpener, RefusesWhatIsNotAnExistingFolder)
+{
+    const fs::path dir = fs::temp_directory_path() / ("mrv-explorer-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "a.exe";
+    std::ofstream(file) << "MZ";
+    EXPECT_FALSE(RealServices().OpenFolder(file));
+    EXPECT_FALSE(RealServices().OpenFolder(dir / "missing"));
+    std::error_code ec;
+    fs::remove_all(dir, ec);
 }
 
 #endif // !_WIN32
