@@ -145,6 +145,15 @@ for arch in x86_64 i686; do
   [ "$(grep -c $'\r$' "$folder/README.txt")" = "$(wc -l <"$folder/README.txt")" ] ||
     fail "README.txt has lines that do not end in CR LF"
   help=$(wine "$folder/mrvtool.exe" --help) && grep -q '^사용법: mrvtool' <<<"$help" || fail "mrvtool.exe --help under Wine"
+  if [ -f "$folder/mrvmaker.exe" ]; then
+    # The window program from the unpacked folder alone: it starts and stays up until closed.
+    wine "$folder/mrvmaker.exe" >/dev/null 2>&1 &
+    maker=$!
+    sleep 5
+    kill -0 "$maker" 2>/dev/null || fail "mrvmaker.exe from the $arch zip did not stay up under Wine"
+    wineserver -k 2>/dev/null || true
+    wait "$maker" 2>/dev/null || true
+  fi
 done
 
 echo "The packages passed every check."
