@@ -275,6 +275,18 @@ int AfxMessageBox(const std::string& text, unsigned type)
 
 namespace mrv::platform::backend {
 
+CDialog* ModalOwner(const CDialog& dialog)
+{
+    const auto usable = [&](CWnd* window) -> CDialog* {
+        CDialog* owner = window ? window->GetParentDialog() : nullptr;
+        return owner && owner != &dialog && owner->IsAttached() && owner->IsWindowVisible() ? owner : nullptr;
+    };
+    if (CWnd* parent = dialog.GetOwner()) return usable(parent);
+    if (CDialog* owner = usable(ActiveDialog())) return owner;
+    CWinApp* app = AfxGetApp();
+    return usable(app ? app->m_pMainWnd : nullptr);
+}
+
 void SetProgramName(std::string_view argv0)
 {
     // The file name without its last extension, as the framework's title.

@@ -29,6 +29,12 @@ CDialog* ActiveDialog();
 // does these without the program.
 void DefaultSysCommand(WindowHandle* dialog, unsigned nID, std::intptr_t lParam);
 
+// For the backends: the dialog that a modal run of `dialog` disables, its
+// owner: its parent's dialog; without a parent, the window whose handler
+// opens it, else the application's main window while it is up; nullptr when
+// none of them is shown.
+CDialog* ModalOwner(const CDialog& dialog);
+
 // The program's name for the framework's messages: the executable's file name
 // without its extension, as CP949. Set once at start from argv[0].
 void SetProgramName(std::string_view argv0);

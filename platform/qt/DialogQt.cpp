@@ -28,21 +28,6 @@ namespace {
 using mrv::platform::qt::DialogWindow;
 using mrv::platform::qt::WindowOf;
 
-// The dialog a modal run of `dialog` disables: its parent's dialog; without a
-// parent, the window whose handler opens it, else the application's main
-// window while it is up.
-CDialog* ModalOwner(const CDialog& dialog)
-{
-    const auto usable = [&](CWnd* window) -> CDialog* {
-        CDialog* owner = window ? window->GetParentDialog() : nullptr;
-        return owner && owner != &dialog && owner->IsAttached() && owner->IsWindowVisible() ? owner : nullptr;
-    };
-    if (CWnd* parent = dialog.GetOwner()) return usable(parent);
-    if (CDialog* owner = usable(mrv::platform::backend::ActiveDialog())) return owner;
-    CWinApp* app = AfxGetApp();
-    return usable(app ? app->m_pMainWnd : nullptr);
-}
-
 void Own(CDialog* owner, CDialog& owned)
 {
     if (DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr) window->owned.push_back(&owned);
@@ -81,7 +66,7 @@ std::intptr_t CDialog::DoModal()
 {
     const DialogTemplate* tmpl = FindDialogTemplate(m_templateId);
     if (!tmpl || IsAttached()) return -1;
-    CDialog* owner = ModalOwner(*this);
+    CDialog* owner = mrv::platform::backend::ModalOwner(*this);
     const auto window = mrv::platform::qt::BuildDialogWindow(*this, *tmpl, owner ? owner->GetSafeHwnd()->widget : nullptr);
     window->owner = owner;
     Own(owner, *this);  // should the owner go first, it takes this run with it

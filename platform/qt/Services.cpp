@@ -144,8 +144,6 @@ public:
     }
 };
 
-Services* g_installed = nullptr;
-
 } // namespace
 
 Services& RealServices()
@@ -154,8 +152,5 @@ Services& RealServices()
     return services;
 }
 
-Services& GetServices() { return g_installed ? *g_installed : RealServices(); }
-
-void SetServices(Services* services) { g_installed = services; }
 
 } // namespace mrv::platform

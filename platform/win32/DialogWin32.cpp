@@ -220,21 +220,6 @@ TemplateWriter BuildTemplate(const DialogTemplate& tmpl, bool visible)
 
 // ---- Owners ------------------------------------------------------------------------------------
 
-// The dialog a modal run of `dialog` disables: its parent's dialog; without a
-// parent, the window whose handler opens it, else the application's main
-// window while it is up.
-CDialog* ModalOwner(const CDialog& dialog)
-{
-    const auto usable = [&](CWnd* window) -> CDialog* {
-        CDialog* owner = window ? window->GetParentDialog() : nullptr;
-        return owner && owner != &dialog && owner->IsAttached() && owner->IsWindowVisible() ? owner : nullptr;
-    };
-    if (CWnd* parent = dialog.GetOwner()) return usable(parent);
-    if (CDialog* owner = usable(backend::ActiveDialog())) return owner;
-    CWinApp* app = AfxGetApp();
-    return usable(app ? app->m_pMainWnd : nullptr);
-}
-
 void Own(CDialog* owner, CDialog& owned)
 {
     if (DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr) window->owned.push_back(&owned);
@@ -516,7 +501,6 @@ void DispatchOne(MSG& msg)
 
 using mrv::platform::win32::DialogWindow;
 using mrv::platform::win32::Disown;
-using mrv::platform::win32::ModalOwner;
 using mrv::platform::win32::Own;
 using mrv::platform::win32::WindowOf;
 
@@ -524,7 +508,7 @@ std::intptr_t CDialog::DoModal()
 {
     const DialogTemplate* tmpl = FindDialogTemplate(m_templateId);
     if (!tmpl || IsAttached()) return -1;
-    CDialog* owner = ModalOwner(*this);
+    CDialog* owner = mrv::platform::backend::ModalOwner(*this);
     HWND ownerHwnd = mrv::platform::win32::HwndOf(owner);
     auto window = std::make_shared<DialogWindow>();
     window->dialog = this;

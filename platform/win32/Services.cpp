@@ -481,8 +481,6 @@ public:
     }
 };
 
-Services* g_installed = nullptr;
-
 } // namespace
 
 namespace win32 {
@@ -529,9 +527,5 @@ Services& RealServices()
     static Win32Services services;
     return services;
 }
-
-Services& GetServices() { return g_installed ? *g_installed : RealServices(); }
-
-void SetServices(Services* services) { g_installed = services; }
 
 } // namespace mrv::platform
