@@ -56,8 +56,14 @@ Started::Started(const Command& command) : m_files(NewStreamFolder())
     si.hStdOutput = Inheritable(m_files / "out", !command.outputFails);
     si.hStdError = Inheritable(m_files / "err", true);
     PROCESS_INFORMATION pi{};
-    const bool started = ::CreateProcessW(command.program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                          nullptr, command.workDir.empty() ? nullptr : command.workDir.c_str(), &si, &pi);
+    // Under Wine a start fails now and then while the system is busy with
+    // the previous child; a few tries make the tests independent of that.
+    bool started = false;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0) ::Sleep(50);
+        started = ::CreateProcessW(command.program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                   command.workDir.empty() ? nullptr : command.workDir.c_str(), &si, &pi);
+    }
     // The child has its own copies now; without ours, a second child
     // started later does not inherit these.
     for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError}) ::CloseHandle(h);
