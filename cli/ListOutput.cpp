@@ -35,20 +35,21 @@ constexpr std::array<unsigned char, 256> kJsonKinds = Kinds(true);
 // Which of sixteen bytes need more than a copy: control characters (the zero
 // that ends a text among them), DEL, bytes of CP949 codes, the backslash and
 // the quote. A bit per byte, from the first.
-unsigned Specials16(const unsigned char* at, unsigned char quote)
+template <bool Json>
+unsigned Specials16(const unsigned char* at)
 {
 #if defined(__SSE2__)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     // As signed bytes, everything from 0x80 up is below 0x20 too.
-    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F))),
-                                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')),
-                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(quote)))));
+    __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(v, _mm_set1_epi8(0x20)), _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F))),
+                                   _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+    if constexpr (Json) special = _mm_or_si128(special, _mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
     return static_cast<unsigned>(_mm_movemask_epi8(special));
 #else
     unsigned mask = 0;
     for (int i = 0; i < 16; ++i) {
         const unsigned char b = at[i];
-        if (b < 0x20 || b >= 0x7F || b == '\\' || b == quote) mask |= 1u << i;
+        if (b < 0x20 || b >= 0x7F || b == '\\' || (Json && b == '"')) mask |= 1u << i;
     }
     return mask;
 #endif
@@ -87,50 +88,58 @@ char* AppendEscape(char* to, unsigned char c, bool json)
 // and the digits of titles, are nothing else), two-byte codes through the
 // table of ready UTF-8. Works on locals only: a store through a char pointer
 // could otherwise reach any member, which the compiler would then read again.
-char* AppendField(char* to, std::span<const std::uint8_t> cp949, bool json, const std::uint32_t* utf8)
+template <bool Json>
+char* AppendField(char* to, std::span<const std::uint8_t> cp949, const std::uint32_t* utf8)
 {
+    constexpr bool json = Json;
     const unsigned char* p = cp949.data();
     const unsigned char* const end = p + cp949.size();
-    const unsigned char quote = json ? '"' : '\\';
     const unsigned char* kinds = json ? kJsonKinds.data() : kTsvKinds.data();
     while (p < end) {
         // A run of plain ASCII: sixteen bytes at a time where there are
         // sixteen left; the last ones of a long text through the last sixteen.
+        // Where the run ends, the byte there needs more than a copy.
         std::size_t plain;
         if (end - p >= 16) {
-            const unsigned mask = Specials16(p, quote);
-            plain = mask ? static_cast<std::size_t>(__builtin_ctz(mask)) : 16;
+            const unsigned mask = Specials16<Json>(p);
             // All sixteen are copied (there is room behind), the plain ones count.
             std::memcpy(to, p, 16);
+            if (mask == 0) {
+                to += 16;
+                p += 16;
+                continue;
+            }
+            plain = static_cast<std::size_t>(__builtin_ctz(mask));
         } else {
+            const auto left = static_cast<std::size_t>(end - p);
             if (cp949.size() >= 16) {
-                const std::size_t skip = static_cast<std::size_t>(p - (end - 16));
-                const unsigned mask = Specials16(end - 16, quote) >> skip;
-                plain = mask ? static_cast<std::size_t>(__builtin_ctz(mask)) : static_cast<std::size_t>(end - p);
+                const std::size_t skip = 16 - left;
+                const unsigned mask = Specials16<Json>(end - 16) >> skip;
+                plain = mask ? static_cast<std::size_t>(__builtin_ctz(mask)) : left;
             } else {
                 plain = 0;
-                while (p + plain < end && kinds[p[plain]] == kPlain) ++plain;
+                while (plain < left && kinds[p[plain]] == kPlain) ++plain;
             }
             CopyShort(to, p, plain);
+            if (plain == left) return to + plain;
         }
         to += plain;
         p += plain;
-        if (p == end || *p == 0) break;
-        if (kinds[*p] == kPlain) continue;   // sixteen plain bytes, and more may follow
+        if (*p == 0) break;
         if (*p < 0x80) {
             to = AppendEscape(to, *p, json);
             ++p;
             continue;
         }
         // A run of two-byte codes. All four bytes of an entry of the table
-        // are stored; its top byte says how many count.
+        // are stored; its top byte, which says how many count, lies behind
+        // them and is written over next.
         while (p + 1 < end && *p >= 0x80) {
             const unsigned lead = p[0] - 0x81u;
             const unsigned trail = p[1] - 0x41u;
             const std::uint32_t packed = lead < 125 && trail < 190 ? utf8[lead * 190 + trail] : 0;
             if (packed == 0) break;
-            const std::uint32_t bytes = packed & 0xFFFFFF;
-            std::memcpy(to, &bytes, 4);
+            std::memcpy(to, &packed, 4);
             to += packed >> 24;
             p += 2;
         }
@@ -144,8 +153,17 @@ char* AppendField(char* to, std::span<const std::uint8_t> cp949, bool json, cons
     return to;
 }
 
+// A piece of text whose length the compiler knows.
+template <std::size_t N>
+char* Put(char* to, const char (&text)[N])
+{
+    std::memcpy(to, text, N - 1);
+    return to + N - 1;
+}
+
 } // namespace
 
+// The listing's own memory is this one buffer, whatever the registry's size.
 ListOutput::ListOutput(std::ostream& out, bool json)
     : m_out(out), m_json(json), m_utf8(text::Cp949Utf8Table()), m_buffer(kBufferSize), m_to(m_buffer.data())
 {
@@ -153,33 +171,36 @@ ListOutput::ListOutput(std::ostream& out, bool json)
 
 void ListOutput::Entry(std::span<const std::uint8_t> titleCp949, std::span<const std::uint8_t> pathCp949)
 {
-    const bool first = m_index == 0;
-    if (m_json && !m_any) Text("[");
-    m_any = true;
-    // A byte of CP949 becomes at most six bytes of escaped text; one more
-    // byte of room for the last character's four-byte store.
-    Reserve(64 + 6 * (titleCp949.size() + pathCp949.size()));
+    // A byte of CP949 becomes at most six bytes of escaped text; the rest is
+    // room for the words around them, the number and the last character's
+    // four-byte store.
+    const std::size_t most = 64 + 6 * (titleCp949.size() + pathCp949.size());
+    if (static_cast<std::size_t>(m_buffer.data() + m_buffer.size() - m_to) < most) Reserve(most);
+    char* to = m_to;
     if (m_json) {
-        Put(first ? "\n  {\"index\": " : ",\n  {\"index\": ");
-        Number();
-        Put(", \"title\": \"");
-        m_to = AppendField(m_to, titleCp949, true, m_utf8);
-        Put("\", \"path\": \"");
-        m_to = AppendField(m_to, pathCp949, true, m_utf8);
-        Put("\"}");
+        to = m_index == 0 ? Put(to, "[\n  {\"index\": ") : Put(to, ",\n  {\"index\": ");
+        to = m_number.AppendTo(to);
+        to = Put(to, ", \"title\": \"");
+        to = AppendField<true>(to, titleCp949, m_utf8);
+        to = Put(to, "\", \"path\": \"");
+        to = AppendField<true>(to, pathCp949, m_utf8);
+        to = Put(to, "\"}");
     } else {
-        Number();
-        *m_to++ = '\t';
-        m_to = AppendField(m_to, titleCp949, false, m_utf8);
-        *m_to++ = '\t';
-        m_to = AppendField(m_to, pathCp949, false, m_utf8);
-        *m_to++ = '\n';
+        to = m_number.AppendTo(to);
+        *to++ = '\t';
+        to = AppendField<false>(to, titleCp949, m_utf8);
+        *to++ = '\t';
+        to = AppendField<false>(to, pathCp949, m_utf8);
+        *to++ = '\n';
     }
+    m_to = to;
+    m_number.Next();
+    ++m_index;
 }
 
 void ListOutput::Finish(bool complete)
 {
-    if (m_json && m_any) Text("\n]\n");
+    if (m_json && m_index > 0) Text("\n]\n");
     else if (m_json && complete) Text("[]\n");
     Flush();
 }
@@ -187,7 +208,7 @@ void ListOutput::Finish(bool complete)
 void ListOutput::Text(std::string_view text)
 {
     Reserve(text.size());
-    Put(text);
+    m_to = std::copy(text.begin(), text.end(), m_to);
 }
 
 void ListOutput::Flush()
@@ -202,29 +223,6 @@ void ListOutput::Reserve(std::size_t n)
     if (m_buffer.size() < n) {
         m_buffer.resize(n);
         m_to = m_buffer.data();
-    }
-}
-
-void ListOutput::Put(std::string_view text)
-{
-    std::memcpy(m_to, text.data(), text.size());
-    m_to += text.size();
-}
-
-void ListOutput::Number()
-{
-    m_to = std::copy(m_digits.begin(), m_digits.end(), m_to);
-    ++m_index;
-    for (auto d = m_digits.rbegin();; ++d) {
-        if (d == m_digits.rend()) {
-            m_digits.insert(m_digits.begin(), '1');
-            break;
-        }
-        if (*d != '9') {
-            ++*d;
-            break;
-        }
-        *d = '0';
     }
 }
 

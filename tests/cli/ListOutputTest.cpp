@@ -39,12 +39,12 @@ Bytes RandomText(std::mt19937& random)
     return text;
 }
 
-TEST(ListOutput, EqualsThePlainConversionAndEscapingOnEveryKindOfText)
+using Entries = std::vector<std::pair<Bytes, Bytes>>;
+
+// The listing of entries in both forms against the plain conversion and escaping.
+void ExpectListedPlainly(const Entries& entries)
 {
-    std::mt19937 random(949);
     for (const bool json : {false, true}) {
-        std::vector<std::pair<Bytes, Bytes>> entries;
-        for (int i = 0; i < 3000; ++i) entries.emplace_back(RandomText(random), RandomText(random));
         std::ostringstream out;
         mrv::cli::ListOutput output(out, json);
         for (const auto& [title, path] : entries) output.Entry(title, path);
@@ -62,11 +62,40 @@ TEST(ListOutput, EqualsThePlainConversionAndEscapingOnEveryKindOfText)
         }
         if (json) expected += "\n]\n";
         const std::string got = out.str();
+        // Not ASSERT_EQ: its line-by-line difference of outputs this long would take gigabytes.
         const auto differ = std::mismatch(got.begin(), got.end(), expected.begin(), expected.end());
-        ASSERT_EQ(got, expected) << (json ? "JSON" : "tab-separated") << ", first difference at byte "
-                                 << (differ.first - got.begin()) << ": ..."
-                                 << got.substr(static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, differ.first - got.begin() - 40)), 80);
+        const auto at = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, differ.first - got.begin() - 40));
+        ASSERT_TRUE(got == expected) << (json ? "JSON" : "tab-separated") << ", first difference at byte "
+                                     << (differ.first - got.begin()) << ":\n got ..." << got.substr(at, 80)
+                                     << "\nwant ..." << expected.substr(at, 80);
     }
+}
+
+TEST(ListOutput, EqualsThePlainConversionAndEscapingOnEveryKindOfText)
+{
+    std::mt19937 random(949);
+    Entries entries;
+    for (int i = 0; i < 3000; ++i) entries.emplace_back(RandomText(random), RandomText(random));
+    ExpectListedPlainly(entries);
+}
+
+// Every pair of bytes from 0x81 up, alone, at the end of a sixteen-byte
+// window and inside a longer text: the table's characters of two and three
+// bytes, and every pair that is not CP949.
+TEST(ListOutput, EveryTwoByteCodeAsThePlainConversionShowsIt)
+{
+    Entries entries;
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0x00; trail <= 0xFF; trail += trail < 0x40 ? 0x20 : 1) {
+            const Bytes code{static_cast<std::uint8_t>(lead), static_cast<std::uint8_t>(trail)};
+            Bytes windowEnd(14, 'a'), inside(20, 'b');
+            windowEnd.insert(windowEnd.end(), code.begin(), code.end());
+            inside.insert(inside.begin() + 9, code.begin(), code.end());
+            entries.emplace_back(code, windowEnd);
+            entries.emplace_back(inside, code);
+        }
+    }
+    ExpectListedPlainly(entries);
 }
 
 TEST(ListOutput, JsonArrayOnlyWhenTheRegistryCouldBeRead)
