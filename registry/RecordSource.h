@@ -56,6 +56,10 @@ public:
 
     void SetTap(Tap tap) { m_tap = std::move(tap); }
 
+    // Files of more than this many bytes are read ahead on a second thread
+    // (0: the usual size again).
+    static void SetReadAheadAboveForTesting(std::uint64_t bytes);
+
     // Memory aligned to a page: the system copies from its file cache to
     // such memory several times faster than to memory a few bytes off.
     struct PageAlignedDelete {

@@ -7,6 +7,7 @@
 #include "core/FileIO.h"
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
+#include "registry/RecordSource.h"
 #include "tests/support/Process.h"
 
 #if !defined(_WIN32)
@@ -361,9 +362,14 @@ TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
     }
 }
 
-// A file large enough to be read ahead on a second thread.
+// A file large enough to be read ahead on a second thread (from 8 MiB here,
+// to keep the test small).
 TEST_F(ScratchDir, ALargeRegistryReadAheadListsAndChangesAsAnyOther)
 {
+    RecordSource::SetReadAheadAboveForTesting(std::size_t{8} << 20);
+    struct Reset {
+        ~Reset() { RecordSource::SetReadAheadAboveForTesting(0); }
+    } reset;
     Bytes records;
     for (int i = 0; i < 60000; ++i) {
         const Bytes r = MiniRecord("ZQT/MOD/MOD_Dat" + std::to_string(i) + '\0', "song " + std::to_string(i), 120);
