@@ -13,6 +13,7 @@
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -272,6 +273,10 @@ int AfxMessageBox(const std::string& text, unsigned type)
     if (!owner && app && app->m_pMainWnd && app->m_pMainWnd->IsAttached()) owner = app->m_pMainWnd;
     return mrv::platform::GetServices().MessageBoxCp949(owner, text, caption, type);
 }
+
+void CWnd::Attach(WindowHandle* hWnd) { m_hWnd = hWnd; }
+
+WindowHandle* CWnd::Detach() { return std::exchange(m_hWnd, nullptr); }
 
 namespace mrv::platform::backend {
 

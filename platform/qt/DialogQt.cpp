@@ -9,6 +9,7 @@
 // that blocks nothing. Timers are QTimers, so they fire in every nested loop.
 #include "platform/Dialog.h"
 
+#include "platform/HandleRules.h"
 #include "platform/WindowBackend.h"
 #include "platform/qt/Controls.h"
 
@@ -28,17 +29,11 @@ namespace {
 using mrv::platform::qt::DialogWindow;
 using mrv::platform::qt::WindowOf;
 
-void Own(CDialog* owner, CDialog& owned)
-{
-    if (DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr) window->owned.push_back(&owned);
-}
+void Own(CDialog* owner, CDialog& owned) { mrv::platform::backend::Own(owner ? WindowOf(owner->GetSafeHwnd()) : nullptr, owned); }
 
 void Disown(CDialog* owner, CDialog& owned)
 {
-    DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr;
-    if (!window) return;
-    auto& list = window->owned;
-    list.erase(std::remove(list.begin(), list.end(), &owned), list.end());
+    mrv::platform::backend::Disown(owner ? WindowOf(owner->GetSafeHwnd()) : nullptr, owned);
 }
 
 // Runs OnInitDialog; when it returns true, the focus goes to the first tab stop.

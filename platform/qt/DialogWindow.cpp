@@ -2,6 +2,7 @@
 #include "platform/qt/Controls.h"
 
 #include "platform/Cp949.h"
+#include "platform/HandleRules.h"
 #include "platform/qt/WidgetOf.h"
 
 #include <QFont>
@@ -97,22 +98,7 @@ WindowHandle* HandleOfWidget(const QWidget* widget)
     return nullptr;
 }
 
-CWnd* ObjectOf(WindowHandle& handle)
-{
-    CDialog* dialog = handle.window ? handle.window->dialog : nullptr;
-    if (!dialog) return nullptr;
-    if (!handle.control) return dialog;
-    if (CWnd* object = dialog->ControlObject(handle.control->id); object && object->GetSafeHwnd() == &handle)
-        return object;
-    if (WindowHandle* first = FindControl(*handle.window, handle.control->id); first == &handle)
-        return dialog->GetDlgItem(handle.control->id);
-    // A second control with the same id (labels have none): its own wrapper.
-    if (!handle.wrapper) {
-        handle.wrapper = std::make_unique<CWnd>();
-        handle.wrapper->Attach(&handle);
-    }
-    return handle.wrapper.get();
-}
+CWnd* ObjectOf(WindowHandle& handle) { return backend::ObjectOf(handle); }
 
 WindowHandle* FindControl(DialogWindow& window, int id)
 {

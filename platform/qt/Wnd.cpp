@@ -1,6 +1,7 @@
 // CWnd and CButton over the widgets of a dialog window.
 #include "platform/Wnd.h"
 
+#include "platform/HandleRules.h"
 #include "platform/WindowBackend.h"
 #include "platform/qt/Controls.h"
 
@@ -63,18 +64,7 @@ mrv::platform::qt::EditControl* EditOf(WindowHandle* handle)
 
 } // namespace
 
-CWnd::~CWnd()
-{
-    // A member object that dies before its dialog's window lets its control go.
-    if (!m_hWnd || !m_hWnd->control) return;
-    CDialog* dialog = m_hWnd->window ? m_hWnd->window->dialog : nullptr;
-    const int id = m_hWnd->control->id;
-    if (dialog && dialog->ControlObject(id) == this) dialog->RegisterControlObject(id, nullptr);
-}
-
-void CWnd::Attach(WindowHandle* hWnd) { m_hWnd = hWnd; }
-
-WindowHandle* CWnd::Detach() { return std::exchange(m_hWnd, nullptr); }
+CWnd::~CWnd() { mrv::platform::backend::ForgetObject(m_hWnd, this); }
 
 std::string CWnd::GetWindowTextCp949() const { return m_hWnd ? ToCp949(TextOf(*m_hWnd)) : std::string(); }
 
@@ -145,15 +135,9 @@ std::uint32_t CWnd::GetStyle() const
     return style;
 }
 
-CWnd* CWnd::GetNextControl() const
-{
-    if (!m_hWnd || !m_hWnd->control) return nullptr;
-    auto& controls = m_hWnd->window->controls;
-    const auto next = static_cast<std::size_t>(m_hWnd->index) + 1;
-    return next < controls.size() ? mrv::platform::qt::ObjectOf(*controls[next]) : nullptr;
-}
+CWnd* CWnd::GetNextControl() const { return mrv::platform::backend::NextControlObject(m_hWnd); }
 
-CDialog* CWnd::GetParentDialog() const { return m_hWnd && m_hWnd->window ? m_hWnd->window->dialog : nullptr; }
+CDialog* CWnd::GetParentDialog() const { return mrv::platform::backend::DialogOf(m_hWnd); }
 
 CRect CWnd::GetWindowRect() const
 {

@@ -14,6 +14,7 @@
 
 #include "core/windows/Wide.h"
 #include "platform/Cp949.h"
+#include "platform/HandleRules.h"
 #include "platform/WindowBackend.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Images.h"
@@ -220,17 +221,11 @@ TemplateWriter BuildTemplate(const DialogTemplate& tmpl, bool visible)
 
 // ---- Owners ------------------------------------------------------------------------------------
 
-void Own(CDialog* owner, CDialog& owned)
-{
-    if (DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr) window->owned.push_back(&owned);
-}
+void Own(CDialog* owner, CDialog& owned) { mrv::platform::backend::Own(owner ? WindowOf(owner->GetSafeHwnd()) : nullptr, owned); }
 
 void Disown(CDialog* owner, CDialog& owned)
 {
-    DialogWindow* window = owner ? WindowOf(owner->GetSafeHwnd()) : nullptr;
-    if (!window) return;
-    auto& list = window->owned;
-    list.erase(std::remove(list.begin(), list.end(), &owned), list.end());
+    mrv::platform::backend::Disown(owner ? WindowOf(owner->GetSafeHwnd()) : nullptr, owned);
 }
 
 // ---- The dialog procedure ------------------------------------------------------------------------
@@ -450,21 +445,7 @@ CDialog* DispatchingDialog()
     return nullptr;
 }
 
-CWnd* ObjectOf(WindowHandle& handle)
-{
-    CDialog* dialog = handle.window ? handle.window->dialog : nullptr;
-    if (!dialog) return nullptr;
-    if (!handle.control) return dialog;
-    if (CWnd* object = dialog->ControlObject(handle.control->id); object && object->GetSafeHwnd() == &handle)
-        return object;
-    if (backend::FindControl(&handle.window->self, handle.control->id) == &handle) return dialog->GetDlgItem(handle.control->id);
-    // A second control with the same id (labels have none): its own wrapper.
-    if (!handle.wrapper) {
-        handle.wrapper = std::make_unique<CWnd>();
-        handle.wrapper->Attach(&handle);
-    }
-    return handle.wrapper.get();
-}
+CWnd* ObjectOf(WindowHandle& handle) { return backend::ObjectOf(handle); }
 
 HWND PromptOwner(CWnd* owner)
 {
