@@ -10,5 +10,8 @@ namespace mrv::platform::win32 {
 HBITMAP LoadProgramBitmap(int id);
 // An icon resource at the size nearest to `size` pixels, or nullptr.
 HICON LoadProgramIcon(int id, int size);
+// The header of a 32-bit bitmap whose rows run from the top down, as the
+// program's pixels and grabs of the screen lie in memory.
+BITMAPINFO TopDownBitmapInfo(int width, int height);
 
 } // namespace mrv::platform::win32

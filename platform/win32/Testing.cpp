@@ -9,6 +9,7 @@
 #include "platform/Cp949.h"
 #include "platform/WindowBackend.h"
 #include "platform/win32/Controls.h"
+#include "platform/win32/Images.h"
 
 #include <objbase.h>
 #include <windowsx.h>
@@ -413,13 +414,7 @@ Image Grab(CWnd& window)
     if (image.width <= 0 || image.height <= 0) return {};
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = mrv::platform::win32::TopDownBitmapInfo(image.width, image.height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
