@@ -98,6 +98,12 @@ Result<os::File> OpenForChange(const std::filesystem::path& file, std::chrono::m
 
 // A message for a failed system call on a file, in Korean, with the reason.
 Error FileError(ErrorCode code, const std::filesystem::path& file, const char* action, int systemError);
+// The error, saying at which byte of the file it happened.
+inline Error AtOffset(Error e, std::uint64_t offset)
+{
+    e.offset = static_cast<std::int64_t>(offset);
+    return e;
+}
 // The refusal of a folder, device or fifo where a file is expected.
 Error NotRegularFileError(const std::filesystem::path& file);
 // A file that ended at offset before the bytes asked for.

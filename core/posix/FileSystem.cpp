@@ -87,11 +87,7 @@ Result<std::size_t> File::ReadSome(std::uint64_t offset, std::span<std::uint8_t>
     while (done < out.size()) {
         const ssize_t n = ::pread(Fd(m_handle), out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-        if (n < 0) {
-            Error e = Fail(ErrorCode::ReadFailed, m_path, "읽을", errno);
-            e.offset = static_cast<std::int64_t>(offset + done);
-            return e;
-        }
+        if (n < 0) return AtOffset(Fail(ErrorCode::ReadFailed, m_path, "읽을", errno), offset + done);
         if (n == 0) break;
         done += static_cast<std::size_t>(n);
     }
@@ -108,17 +104,11 @@ Status File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
         const ssize_t n = ::pwrite(Fd(m_handle), bytes.data() + done, limit - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            Error e = Fail(ErrorCode::WriteFailed, m_path, "쓸", n < 0 ? errno : EIO);
-            e.offset = static_cast<std::int64_t>(offset + done);
-            return e;
+            return AtOffset(Fail(ErrorCode::WriteFailed, m_path, "쓸", n < 0 ? errno : EIO), offset + done);
         }
         done += static_cast<std::size_t>(n);
     }
-    if (injected) {
-        Error e = Fail(ErrorCode::WriteFailed, m_path, "쓸", ENOSPC);
-        e.offset = static_cast<std::int64_t>(offset + done);
-        return e;
-    }
+    if (injected) return AtOffset(Fail(ErrorCode::WriteFailed, m_path, "쓸", ENOSPC), offset + done);
     return Ok{};
 }
 

@@ -175,9 +175,7 @@ Result<std::size_t> File::ReadSome(std::uint64_t offset, std::span<std::uint8_t>
         if (!::ReadFile(Handle(m_handle), out.data() + done, piece, &n, &ov)) {
             const DWORD err = ::GetLastError();
             if (err == ERROR_HANDLE_EOF) break;
-            Error e = Fail(ErrorCode::ReadFailed, m_path, "읽을", err);
-            e.offset = static_cast<std::int64_t>(offset + done);
-            return e;
+            return AtOffset(Fail(ErrorCode::ReadFailed, m_path, "읽을", err), offset + done);
         }
         if (n == 0) break;
         done += n;
@@ -197,17 +195,11 @@ Status File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
         const auto piece = static_cast<DWORD>(std::min(limit - done, kMaxPiece));
         if (!::WriteFile(Handle(m_handle), bytes.data() + done, piece, &n, &ov) || n == 0) {
             const DWORD err = ::GetLastError();
-            Error e = Fail(ErrorCode::WriteFailed, m_path, "쓸", err != 0 ? err : ERROR_WRITE_FAULT);
-            e.offset = static_cast<std::int64_t>(offset + done);
-            return e;
+            return AtOffset(Fail(ErrorCode::WriteFailed, m_path, "쓸", err != 0 ? err : ERROR_WRITE_FAULT), offset + done);
         }
         done += n;
     }
-    if (injected) {
-        Error e = Fail(ErrorCode::WriteFailed, m_path, "쓸", ERROR_DISK_FULL);
-        e.offset = static_cast<std::int64_t>(offset + done);
-        return e;
-    }
+    if (injected) return AtOffset(Fail(ErrorCode::WriteFailed, m_path, "쓸", ERROR_DISK_FULL), offset + done);
     return Ok{};
 }
 
