@@ -619,14 +619,32 @@ Listing ParseListing(std::span<const std::uint8_t> bytes)
     return ListFrom(source).value();
 }
 
-Result<Listing> ReadList(const fs::path& file)
+namespace {
+
+// A registry opened to be read through, and its size; one larger than any
+// registry we read is refused before anything is read.
+struct OpenedToRead {
+    os::File file;
+    std::uint64_t size = 0;
+};
+
+Result<OpenedToRead> OpenToRead(const fs::path& file)
 {
     auto opened = os::File::Open(file, os::File::Access::Read);
     if (!opened) return opened.error();
     const auto info = opened->Info();
     if (!info) return info.error();
     if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
-    RecordSource source(*opened, info->size, g_piece);
+    return OpenedToRead{std::move(*opened), info->size};
+}
+
+} // namespace
+
+Result<Listing> ReadList(const fs::path& file)
+{
+    auto opened = OpenToRead(file);
+    if (!opened) return opened.error();
+    RecordSource source(opened->file, opened->size, g_piece);
     auto listing = ListFrom(source);
     if (listing && listing->damage) listing->damage->file = file;
     return listing;
@@ -637,12 +655,9 @@ namespace {
 template <class Visit>
 Result<Summary> WalkFile(const fs::path& file, Visit&& visit)
 {
-    auto opened = os::File::Open(file, os::File::Access::Read);
+    auto opened = OpenToRead(file);
     if (!opened) return opened.error();
-    const auto info = opened->Info();
-    if (!info) return info.error();
-    if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
-    RecordSource source(*opened, info->size, g_piece);
+    RecordSource source(opened->file, opened->size, g_piece);
     auto walked = Walk(source, visit);
     if (!walked) return walked.error();
     Summary summary{walked->entryCount, walked->recordsSize, walked->fileLength, std::move(walked->damage)};
