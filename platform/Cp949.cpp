@@ -130,7 +130,11 @@ const std::uint32_t* Cp949Utf8Table()
     return table.get();
 }
 
-std::optional<std::string> Utf8ToCp949(std::string_view utf8, ConversionError* error)
+namespace {
+
+// UTF-8 as CP949. A character CP949 cannot hold (or bytes that are not UTF-8)
+// stops the conversion, or, lossy, becomes one '?'.
+std::optional<std::string> Encode(std::string_view utf8, ConversionError* error, bool lossy)
 {
     std::string out;
     out.reserve(utf8.size());
@@ -142,16 +146,28 @@ std::optional<std::string> Utf8ToCp949(std::string_view utf8, ConversionError* e
         }
         const Utf8Char c = NextUtf8(utf8, i);
         const std::uint16_t code = c.length && c.value < 0x10000 ? Codes()[c.value] : 0;
-        if (code == 0) {
+        if (code != 0) {
+            out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code & 0xFF);
+            i += c.length;
+            continue;
+        }
+        if (!lossy) {
             Fail(error, i, kCannotHold);
             return std::nullopt;
         }
-        out += static_cast<char>(code >> 8);
-        out += static_cast<char>(code & 0xFF);
-        i += c.length;
+        out += '?';
+        // Skip the whole UTF-8 sequence of the character that failed.
+        do {
+            ++i;
+        } while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80);
     }
     return out;
 }
+
+} // namespace
+
+std::optional<std::string> Utf8ToCp949(std::string_view utf8, ConversionError* error) { return Encode(utf8, error, false); }
 
 std::optional<std::string> Cp949ToUtf8(std::string_view cp949, ConversionError* error)
 {
@@ -220,32 +236,7 @@ std::string Cp949ToUtf8Lossy(std::string_view cp949)
     return out;
 }
 
-std::string Utf8ToCp949Lossy(std::string_view utf8)
-{
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        if (const std::size_t run = AsciiRun(utf8, i)) {
-            out.append(utf8.data() + i, run);
-            i += run;
-            continue;
-        }
-        const Utf8Char c = NextUtf8(utf8, i);
-        const std::uint16_t code = c.length && c.value < 0x10000 ? Codes()[c.value] : 0;
-        if (code != 0) {
-            out += static_cast<char>(code >> 8);
-            out += static_cast<char>(code & 0xFF);
-            i += c.length;
-            continue;
-        }
-        out += '?';
-        // Skip the whole UTF-8 sequence of the character that failed.
-        do {
-            ++i;
-        } while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80);
-    }
-    return out;
-}
+std::string Utf8ToCp949Lossy(std::string_view utf8) { return *Encode(utf8, nullptr, true); }
 
 std::optional<std::size_t> Cp949Length(std::string_view utf8)
 {
