@@ -1,3 +1,5 @@
+// The main of the test programs that drive the real toolkit: Qt headless
+// unless the caller chose a platform, the toolkit up for the whole run.
 #include "platform/Testing.h"
 
 #include <cstdlib>
