@@ -274,6 +274,17 @@ int AfxMessageBox(const std::string& text, unsigned type)
     return mrv::platform::GetServices().MessageBoxCp949(owner, text, caption, type);
 }
 
+bool CDialog::Create(int templateId, CWnd* pParentWnd)
+{
+    const DialogTemplate* tmpl = FindDialogTemplate(templateId);
+    if (!tmpl || IsAttached()) return false;
+    m_templateId = templateId;
+    m_pParentWnd = pParentWnd;
+    return mrv::platform::backend::CreateModeless(*this, *tmpl, pParentWnd ? pParentWnd->GetParentDialog() : nullptr);
+}
+
+ControlKind CWnd::GetControlKind() const { return mrv::platform::backend::KindOf(m_hWnd); }
+
 void CWnd::Attach(WindowHandle* hWnd) { m_hWnd = hWnd; }
 
 WindowHandle* CWnd::Detach() { return std::exchange(m_hWnd, nullptr); }

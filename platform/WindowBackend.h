@@ -29,6 +29,11 @@ CDialog* ActiveDialog();
 // does these without the program.
 void DefaultSysCommand(WindowHandle* dialog, unsigned nID, std::intptr_t lParam);
 
+// Makes the window of a modeless dialog from its template, owned by owner's
+// window (nullptr: none), and shows it when the template says so. False when
+// no window could be made, or its initialisation already ended it.
+bool CreateModeless(CDialog& dialog, const DialogTemplate& tmpl, CDialog* owner);
+
 // For the backends: the dialog that a modal run of `dialog` disables, its
 // owner: its parent's dialog; without a parent, the window whose handler
 // opens it, else the application's main window while it is up; nullptr when

@@ -83,24 +83,19 @@ std::intptr_t CDialog::DoModal()
     return result;
 }
 
-bool CDialog::Create(int templateId, CWnd* pParentWnd)
+bool mrv::platform::backend::CreateModeless(CDialog& dialog, const DialogTemplate& tmpl, CDialog* owner)
 {
-    const DialogTemplate* tmpl = FindDialogTemplate(templateId);
-    if (!tmpl || IsAttached()) return false;
-    m_templateId = templateId;
-    m_pParentWnd = pParentWnd;
-    CDialog* owner = pParentWnd ? pParentWnd->GetParentDialog() : nullptr;
-    const auto window = mrv::platform::qt::BuildDialogWindow(*this, *tmpl, nullptr);
+    const auto window = mrv::platform::qt::BuildDialogWindow(dialog, tmpl, nullptr);
     window->owner = owner;
     // An owned window stands beside its owner as the application's utility
     // window, without a taskbar entry of its own; its owner minimises,
     // restores and raises it (see DialogWidget). It is not the owner's Qt
     // child: Qt would block it together with its owner under the owner's prompts.
     if (owner) window->widget->setWindowFlags((window->widget->windowFlags() & ~Qt::WindowType_Mask) | Qt::Tool);
-    Own(owner, *this);
-    Attach(&window->self);
-    Initialize(*this, window);
-    if (window->dialog && (tmpl->style & DialogStyle::Visible)) mrv::platform::qt::ShowAndActivate(window->widget);
+    ::Own(owner, dialog);
+    dialog.Attach(&window->self);
+    Initialize(dialog, window);
+    if (window->dialog && (tmpl.style & DialogStyle::Visible)) mrv::platform::qt::ShowAndActivate(window->widget);
     return window->dialog != nullptr;
 }
 

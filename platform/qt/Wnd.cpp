@@ -120,11 +120,6 @@ bool CWnd::HasFocus() const
 
 int CWnd::GetDlgCtrlID() const { return m_hWnd && m_hWnd->control ? m_hWnd->control->id : 0; }
 
-ControlKind CWnd::GetControlKind() const
-{
-    return m_hWnd && m_hWnd->control ? m_hWnd->control->kind : ControlKind::Static;
-}
-
 std::uint32_t CWnd::GetStyle() const
 {
     if (!m_hWnd || !m_hWnd->control) return ControlStyle::None;

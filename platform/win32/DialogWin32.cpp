@@ -525,21 +525,16 @@ std::intptr_t CDialog::DoModal()
     return result;
 }
 
-bool CDialog::Create(int templateId, CWnd* pParentWnd)
+bool mrv::platform::backend::CreateModeless(CDialog& dialog, const DialogTemplate& tmpl, CDialog* owner)
 {
-    const DialogTemplate* tmpl = FindDialogTemplate(templateId);
-    if (!tmpl || IsAttached()) return false;
-    m_templateId = templateId;
-    m_pParentWnd = pParentWnd;
-    CDialog* owner = pParentWnd ? pParentWnd->GetParentDialog() : nullptr;
     auto window = std::make_shared<DialogWindow>();
-    window->dialog = this;
-    window->tmpl = tmpl;
+    window->dialog = &dialog;
+    window->tmpl = &tmpl;
     window->owner = owner;
-    Own(owner, *this);
+    ::Own(owner, dialog);
     HWND hwnd = mrv::platform::win32::CreateDialogWindow(window, mrv::platform::win32::HwndOf(owner),
-                                                         (tmpl->style & DialogStyle::Visible) != 0);
-    if (!hwnd) Disown(owner, *this);
+                                                         (tmpl.style & DialogStyle::Visible) != 0);
+    if (!hwnd) ::Disown(owner, dialog);
     return hwnd != nullptr && window->dialog != nullptr;
 }
 
