@@ -91,10 +91,9 @@ char* AppendEscape(char* to, unsigned char c, bool json)
 template <bool Json>
 char* AppendField(char* to, std::span<const std::uint8_t> cp949, const std::uint32_t* utf8)
 {
-    constexpr bool json = Json;
     const unsigned char* p = cp949.data();
     const unsigned char* const end = p + cp949.size();
-    const unsigned char* kinds = json ? kJsonKinds.data() : kTsvKinds.data();
+    const unsigned char* kinds = Json ? kJsonKinds.data() : kTsvKinds.data();
     while (p < end) {
         // A run of plain ASCII: sixteen bytes at a time where there are
         // sixteen left; the last ones of a long text through the last sixteen.
@@ -127,7 +126,7 @@ char* AppendField(char* to, std::span<const std::uint8_t> cp949, const std::uint
         p += plain;
         if (*p == 0) break;
         if (*p < 0x80) {
-            to = AppendEscape(to, *p, json);
+            to = AppendEscape(to, *p, Json);
             ++p;
             continue;
         }

@@ -15,42 +15,6 @@
 
 namespace mrv::cli {
 
-// An index in decimal, kept as digits and counted up in place.
-class Decimal {
-public:
-    explicit Decimal(std::size_t value)
-    {
-        char reversed[kMax];
-        do {
-            reversed[m_size++] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        } while (value != 0);
-        std::reverse_copy(reversed, reversed + m_size, m_digits);
-    }
-    // All kMax bytes are stored (there is room behind), m_size count.
-    char* AppendTo(char* to) const
-    {
-        std::memcpy(to, m_digits, kMax);
-        return to + m_size;
-    }
-    void Next()
-    {
-        std::size_t i = m_size;
-        while (i > 0 && m_digits[i - 1] == '9') m_digits[--i] = '0';
-        if (i > 0) {
-            ++m_digits[i - 1];
-        } else {
-            std::memmove(m_digits + 1, m_digits, m_size++);
-            m_digits[0] = '1';
-        }
-    }
-    static constexpr std::size_t kMax = 20;   // the digits of the largest 64-bit number
-
-private:
-    char m_digits[kMax] = {};
-    std::size_t m_size = 0;
-};
-
 class ListOutput {
 public:
     ListOutput(std::ostream& out, bool json);
@@ -64,6 +28,42 @@ public:
     void Finish(bool complete);
 
 private:
+    // An index in decimal, kept as digits and counted up in place.
+    class Decimal {
+    public:
+        explicit Decimal(std::size_t value)
+        {
+            char reversed[kMax];
+            do {
+                reversed[m_size++] = static_cast<char>('0' + value % 10);
+                value /= 10;
+            } while (value != 0);
+            std::reverse_copy(reversed, reversed + m_size, m_digits);
+        }
+        // All kMax bytes are stored (there is room behind), m_size count.
+        char* AppendTo(char* to) const
+        {
+            std::memcpy(to, m_digits, kMax);
+            return to + m_size;
+        }
+        void Next()
+        {
+            std::size_t i = m_size;
+            while (i > 0 && m_digits[i - 1] == '9') m_digits[--i] = '0';
+            if (i > 0) {
+                ++m_digits[i - 1];
+            } else {
+                std::memmove(m_digits + 1, m_digits, m_size++);
+                m_digits[0] = '1';
+            }
+        }
+        static constexpr std::size_t kMax = 20;   // the digits of the largest 64-bit number
+
+    private:
+        char m_digits[kMax] = {};
+        std::size_t m_size = 0;
+    };
+
     void Text(std::string_view text);
     void Flush();
     void Reserve(std::size_t n);
