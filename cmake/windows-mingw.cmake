@@ -7,6 +7,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Tests and tools run under Wine.
-find_program(MRV_WINE wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${MRV_WINE})
+# Tests and tools run under Wine, where it is installed (building the programs
+# and their packages needs no Wine).
+find_program(MRV_WINE wine)
+if(MRV_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${MRV_WINE})
+endif()

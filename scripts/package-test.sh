@@ -144,6 +144,11 @@ for arch in x86_64 i686; do
   [ "$(head -c 3 "$folder/README.txt" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "README.txt starts without a byte order mark"
   [ "$(grep -c $'\r$' "$folder/README.txt")" = "$(wc -l <"$folder/README.txt")" ] ||
     fail "README.txt has lines that do not end in CR LF"
+  if ! mrv_wine_runs "$arch"; then
+    [ "$arch" = i686 ] || fail "Wine runs no $arch Windows program here"
+    mrv_not_run "the programs of the $arch zip under Wine (the 32-bit Wine runtime cannot be installed here; the zip was checked)"
+    continue
+  fi
   help=$(wine "$folder/mrvtool.exe" --help) && grep -q '^사용법: mrvtool' <<<"$help" || fail "mrvtool.exe --help under Wine"
   if [ -f "$folder/mrvmaker.exe" ]; then
     # The window program from the unpacked folder alone: it starts and stays up until closed.

@@ -6,7 +6,7 @@
 # what changed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh package
 jobs=$(nproc)
 out="$PWD/build/packages"
 rm -rf "$out"

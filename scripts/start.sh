@@ -3,7 +3,7 @@
 # window offscreen to a PNG and prints the PNG's path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh program
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMRV_TESTS=OFF >/dev/null
 cmake --build build/app -j "$(nproc)"
 

@@ -2,7 +2,9 @@
 # The Windows programs: every neutral header beside <windows.h>, then
 # mrvmaker.exe, mrvtool.exe and the format core cross-built for 64-bit and
 # 32-bit Windows with MinGW-w64, statically linked, and all their tests (the
-# dialogs' on a virtual display) run under Wine. Called by scripts/test.sh,
+# dialogs' on a virtual display) run under Wine; where Wine cannot run 32-bit
+# programs, those are built and checked but not run, and the run says so.
+# Called by scripts/test.sh,
 # which reads the CTest summaries it prints; the Wine prefix lives in build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,9 +30,23 @@ for arch in x86_64 i686; do
       exit 1
     fi
   done
-  ctest --test-dir "$build" --output-on-failure
+  if mrv_wine_runs "$arch"; then
+    ctest --test-dir "$build" --output-on-failure
+  elif [ "$arch" = i686 ]; then
+    # The one optional part: Wine's 32-bit runtime may not be installable.
+    mrv_not_run "32-bit Windows programs under Wine (the 32-bit Wine runtime cannot be installed here; they were built and their imports checked)"
+  else
+    echo "Wine runs no 64-bit Windows program here" >&2
+    exit 1
+  fi
 done
 
 echo "-- the same changes through mrvtool and through mrvtool.exe under Wine"
-MRV_WINDOWS_MRVTOOL="$PWD/build/win-x86_64/cli/mrvtool.exe" MRV_WINE="$(command -v wine)" \
-  ctest --test-dir build/test --output-on-failure -R WindowsParity
+parity=$(MRV_WINDOWS_MRVTOOL="$PWD/build/win-x86_64/cli/mrvtool.exe" MRV_WINE="$(command -v wine)" \
+  ctest --test-dir build/test --output-on-failure -R WindowsParity) || { echo "$parity"; exit 1; }
+echo "$parity"
+# A skipped comparison would count as passed.
+if grep -q '(Skipped)\|No tests were found' <<<"$parity"; then
+  echo "the comparison with mrvtool.exe did not run" >&2
+  exit 1
+fi

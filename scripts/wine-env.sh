@@ -44,3 +44,24 @@ for face in "굴림" "Gulim" "굴림체" "GulimChe" "돋움" "Dotum" "Malgun Got
             "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Microsoft Sans Serif" "Segoe UI"; do
   LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$mrv_font" /f >/dev/null 2>&1 || true
 done
+
+# True when Wine here runs programs for arch (x86_64 or i686): a tiny program
+# of that architecture, built once into build/wine-probe/, must print its line.
+# Wine without its 32-bit runtime starts no 32-bit program, prints nothing and
+# yet exits 0, so the exit status alone tells nothing.
+mrv_wine_runs() {
+  local arch=$1 dir="$PWD/build/wine-probe"
+  local exe="$dir/probe-$arch.exe"
+  mkdir -p "$dir"
+  if [ ! -s "$exe" ]; then
+    printf '#include <stdio.h>\nint main(void) { puts("mrv wine probe"); return 0; }\n' >"$dir/probe.c"
+    "$arch-w64-mingw32-gcc-posix" -o "$exe" "$dir/probe.c" || return 1
+  fi
+  [ "$(wine "$exe" 2>/dev/null | tr -d '\r')" = "mrv wine probe" ]
+}
+
+# Notes a part of the test run that cannot run here, with the reason.
+mrv_not_run() {
+  echo "not run: $*"
+  if [ -n "${MRV_NOT_RUN:-}" ]; then echo "not run: $*" >>"$MRV_NOT_RUN"; fi
+}
