@@ -155,7 +155,12 @@ Result<PendingFile> PendingFile::Create(const fs::path& folder, std::uint32_t mo
         // written. Between the create and the lock a clean-up may have taken
         // the file for a leftover: then start over under another name.
         auto locked = file->TryLock();
-        if (!locked) return locked.error();
+        if (!locked) {
+            // Nothing may stay behind of a write that never began.
+            file->Close();
+            (void)os::RemoveFile(path);
+            return locked.error();
+        }
         if (*locked && StillNames(path, *file)) return PendingFile(path, std::move(*file));
     }
     return last;
@@ -225,8 +230,10 @@ Status PendingFile::Place(const fs::path& target)
     if (auto s = os::RenameNoReplace(m_path, target); !s) return s;
     m_file.reset();
     if (auto s = os::SyncFolder(FolderOf(target)); !s) {
+        // The file is under its name, which may not outlive a crash.
         Error e = s.error();
         e.code = ErrorCode::NotConfirmed;
+        e.file = target;
         return e;
     }
     return Ok{};

@@ -76,6 +76,10 @@ public:
     // Asks the system to start writing a range to the disk now, without
     // waiting, so that a later Sync has less to wait for. A hint only.
     void StartWriteBack(std::uint64_t offset, std::uint64_t length);
+    // Sets the time of the content's last change (nanoseconds since 1970),
+    // as far as the system keeps it: a copy that stands for an older file
+    // keeps that file's time.
+    Status SetModified(std::int64_t ns);
     // Gives the file the owner, group and permission bits of info, as far as
     // the system keeps them. Fails when they cannot all be given (a file of
     // another user, a group we are not in).
@@ -138,6 +142,10 @@ std::uint32_t NewFileMode();
 // A fresh random text of n letters and digits, for names of temporary files.
 std::string RandomName(std::size_t n);
 
+// A file name as the file system compares names: on Windows, where letter
+// case does not tell names apart, in upper case; elsewhere unchanged. UTF-8.
+std::string FoldName(std::string_view utf8);
+
 // A path from UTF-8 bytes, whatever the C library's locale.
 fs::path PathFromUtf8(std::string_view utf8);
 // A path as UTF-8, with the system's separators, for messages and output.
@@ -147,11 +155,11 @@ std::string PathText(const fs::path& path);
 std::string SystemErrorText(int error);
 
 // ---- Testing --------------------------------------------------------------------
-// Every create, write, flush, truncate, rename and remove first asks the hook.
+// Every create, write, flush, truncate, rename, remove and lock first asks the hook.
 // When it answers true the operation fails as the disk would: a write first
 // writes half of its bytes. A hook may also end the process there, to stand
 // for a crash.
-enum class FaultPoint { Create, Write, Sync, Truncate, Rename, Remove };
+enum class FaultPoint { Create, Write, Sync, Truncate, Rename, Remove, Lock };
 using FaultHook = std::function<bool(FaultPoint point, const fs::path& path)>;
 void SetFaultHook(FaultHook hook);
 // For the implementations: asks the hook, if one is set.

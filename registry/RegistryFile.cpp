@@ -1,6 +1,7 @@
 #include "registry/RegistryFile.h"
 
 #include "core/ByteIO.h"
+#include "registry/Backups.h"
 #include "registry/RecordSource.h"
 #include "registry/RegistryMessages.h"
 
@@ -350,7 +351,12 @@ public:
     Result<fs::path> Place(const fs::path& registry, const LocalTime& t)
     {
         auto placed = m_pending.PlaceFirstFree(BackupNames(registry, t), kMaxBackupNames);
-        if (!placed) return Unchanged(BackupError(placed.error()));
+        if (!placed) {
+            // Under its name but not confirmed on the disk: no change follows,
+            // so the backup goes again.
+            if (placed.error().code == ErrorCode::NotConfirmed) (void)os::RemoveFile(placed.error().file);
+            return Unchanged(BackupError(placed.error()));
+        }
         return placed;
     }
 
@@ -389,17 +395,61 @@ struct Opened {
     os::FileInfo info;
 };
 
+// Puts a copy of the registry's bytes, with its time, under the name of a
+// backup that is the registry itself under another name, so that the backup
+// keeps these bytes when the registry changes. The registry may be closed
+// afterwards (Windows renames over no open file).
+Status SeparateBackup(Opened& reg, const fs::path& backup)
+{
+    const auto failed = [&backup](const Error& e) {
+        return Unchanged(Error{e.code,
+                               "백업화일 " + Quoted(backup) + " 이(가) 레지스트리화일의 다른 이름으로 남아 있어 따로 떼어 놓으려 했지만 못했습니다: " +
+                                   e.message,
+                               -1, backup});
+    };
+    auto copy = PendingFile::Create(FolderOf(backup), reg.info.mode);
+    if (!copy) return failed(copy.error());
+    (void)copy->File().TakeOwnershipOf(reg.info);
+    Bytes piece(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(reg.info.size, 1), g_piece)));
+    for (std::uint64_t at = 0; at < reg.info.size;) {
+        const auto part = std::span(piece).first(static_cast<std::size_t>(std::min<std::uint64_t>(piece.size(), reg.info.size - at)));
+        if (auto s = reg.file.ReadAt(at, part); !s) return failed(s.error());
+        if (auto s = copy->Append(part); !s) return failed(s.error());
+        at += part.size();
+    }
+    (void)copy->File().SetModified(reg.info.modifiedNs);
+    if (auto s = copy->Replace(backup, &reg.file); !s && s.error().code != ErrorCode::NotConfirmed) return failed(s.error());
+    return Ok{};
+}
+
 // The registry, locked for a change and not larger than the program handles.
+// A backup that is still the registry under another name (a deletion killed
+// or refused between linking the backup and its rename) first gets bytes of
+// its own, so that no change reaches it.
 Result<Opened> OpenRegistryForChange(const fs::path& file, std::chrono::milliseconds lockWait)
 {
     auto target = os::FinalPath(file);
     if (!target) return target.error();
-    auto opened = OpenForChange(*target, lockWait);
-    if (!opened) return opened.error();
-    auto info = opened->Info();
-    if (!info) return info.error();
-    if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
-    return Opened{std::move(*target), std::move(*opened), *info};
+    // Each pass separates one such backup; there is hardly ever more than one.
+    constexpr int kPasses = 8;
+    for (int pass = 0;; ++pass) {
+        auto opened = OpenForChange(*target, lockWait);
+        if (!opened) return opened.error();
+        auto info = opened->Info();
+        if (!info) return info.error();
+        if (info->size > kMaxRegistryBytes) return TooLargeError(file, info->size, kMaxRegistryBytes);
+        Opened reg{*target, std::move(*opened), *info};
+        if (info->links <= 1) return reg;
+        const auto shared = BackupsSharing(file, info->id);
+        if (shared.empty()) return reg;
+        if (pass == kPasses) {
+            return Unchanged(Error{ErrorCode::WriteFailed,
+                                   "백업화일 " + Quoted(shared.front()) + " 이(가) 레지스트리화일의 다른 이름으로 남아 있습니다.",
+                                   -1, shared.front()});
+        }
+        if (auto s = SeparateBackup(reg, shared.front()); !s) return s.error();
+        // The registry's names have changed: open and lock it again.
+    }
 }
 
 // Writes the record after the last one and then the header, each flushed
@@ -677,13 +727,6 @@ Result<Summary> VisitRawList(const fs::path& file, const std::function<void(cons
     return WalkFile(file, [&visit](const RecordView& r) { visit(RawEntry{r.title, r.path}); });
 }
 
-fs::path BackupName(const fs::path& file, const LocalTime& t)
-{
-    fs::path name = file;
-    name += Suffix({t.year, t.day, t.hour, t.minute, t.second});
-    return name;
-}
-
 Result<fs::path> MakeBackup(const fs::path& file, const LocalTime& t)
 {
     auto opened = os::File::Open(file, os::File::Access::Read);
@@ -740,7 +783,11 @@ Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::op
         if (!placed) return placed.error();
         outcome.backup = std::move(*placed);
     }
-    if (auto s = WriteRecord(reg, *walked, *record, outcome.backup); !s) return WithFile(s.error(), file);
+    if (auto s = WriteRecord(reg, *walked, *record, outcome.backup); !s) {
+        // Unchanged: the folder is as it was, without the backup of a change that did not happen.
+        if (outcome.backup && s.error().code != ErrorCode::NotConfirmed) (void)os::RemoveFile(*outcome.backup);
+        return WithFile(s.error(), file);
+    }
     return outcome;
 }
 
@@ -755,7 +802,9 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
     // unless that would part it from its other names or its owner.
     std::optional<PendingFile> replacement;
     if (info.links <= 1) {
-        if (FolderOf(opened->target) != FolderOf(file)) RemoveLeftovers(FolderOf(opened->target));
+        // What killed writers left in the folders this writes into goes first.
+        RemoveLeftovers(FolderOf(opened->target));
+        if (FolderOf(opened->target) != FolderOf(file)) RemoveLeftovers(FolderOf(file));
         auto pending = PendingFile::Create(FolderOf(opened->target), info.mode);
         if (!pending) return Unchanged(pending.error());
         if (pending->File().TakeOwnershipOf(info)) replacement = std::move(*pending);
@@ -809,20 +858,29 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
     auto placed = copy ? copy->Place(file, backupAt) : BackupByLink(reg, info, opened->target, file, backupAt);
     if (!placed) return placed.error();
     outcome.backup = *placed;
+    // A deletion that ends with the registry unchanged takes its backup away
+    // again: a linked backup is still the registry under another name, and
+    // the folder is to be as it was.
+    const auto refused = [&](Error e) {
+        (void)os::RemoveFile(*placed);
+        return WithFile(std::move(e), file);
+    };
 
     if (!replacement) {
-        if (auto s = MoveUpInPlace(reg, *walked, *doomed, *placed); !s) return WithFile(s.error(), file);
+        if (auto s = MoveUpInPlace(reg, *walked, *doomed, *placed); !s) {
+            if (s.error().code == ErrorCode::NotConfirmed) return WithFile(s.error(), file);
+            return refused(s.error());
+        }
         return outcome;
     }
     // The file keeps its length: its last bytes stay where they were.
-    if (auto s = CopyRange(reg, info.size - doomed->size, doomed->size, *replacement); !s)
-        return WithFile(Unchanged(s.error()), file);
+    if (auto s = CopyRange(reg, info.size - doomed->size, doomed->size, *replacement); !s) return refused(Unchanged(s.error()));
     const auto header = Header(walked->entryCount - 1, walked->recordsSize - static_cast<std::int32_t>(doomed->size));
-    if (auto s = replacement->File().WriteAt(0, header); !s) return WithFile(Unchanged(s.error()), file);
+    if (auto s = replacement->File().WriteAt(0, header); !s) return refused(Unchanged(s.error()));
     if (auto s = replacement->Replace(opened->target, &reg); !s) {
         if (s.error().code == ErrorCode::NotConfirmed)
             return WithFile(NotConfirmed(s.error(), "항목은 지웠지만 디스크에 다 쓰였는지 확인하지 못했습니다.", outcome.backup), file);
-        return WithFile(Unchanged(s.error()), file);
+        return refused(Unchanged(s.error()));
     }
     return outcome;
 }

@@ -11,6 +11,7 @@
 #include "core/LocalClock.h"
 #include "core/Result.h"
 #include "core/Types.h"
+#include "registry/Backups.h"
 
 #include <chrono>
 #include <cstdint>
@@ -116,10 +117,6 @@ struct RawEntry {
     std::span<const std::uint8_t> path;
 };
 Result<Summary> VisitRawList(const std::filesystem::path& file, const std::function<void(const RawEntry&)>& visit);
-
-// "<path>_<year>_<day>_<hour>_<minute>_<second>": the handset's users know
-// their backups by this name, month and all left out.
-std::filesystem::path BackupName(const std::filesystem::path& file, const LocalTime& t);
 
 // Copies file to its backup name. Never replaces an existing file: when the
 // name is taken, "_2", "_3", ... is added. The copy appears under its name

@@ -17,6 +17,17 @@ export MRV_NOT_RUN="$PWD/build/not-run.txt"
 : >"$MRV_NOT_RUN"
 trap 'rm -f "$log"' EXIT
 
+# A small file system of its own, full during the test that needs one (as
+# root, where mounting is allowed): changes that find the disk full.
+export MRV_FULL_DISK="$PWD/build/full-disk"
+mkdir -p "$MRV_FULL_DISK"
+if mountpoint -q "$MRV_FULL_DISK" || { [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=512k tmpfs "$MRV_FULL_DISK" 2>/dev/null; }; then
+  trap 'rm -f "$log"; umount "$MRV_FULL_DISK" 2>/dev/null || true' EXIT
+else
+  echo "not run: the tests on a full disk (mounting a small file system needs root)" >>"$MRV_NOT_RUN"
+  unset MRV_FULL_DISK
+fi
+
 run_started=$(date +%s)
 stage_name=""
 stage_started=0

@@ -150,8 +150,16 @@ Status File::TakeOwnershipOf(const FileInfo& info)
     return Ok{};
 }
 
+Status File::SetModified(std::int64_t ns)
+{
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)}};
+    if (::futimens(Fd(m_handle), times) != 0) return Fail(ErrorCode::WriteFailed, m_path, "시각을 바꿀", errno);
+    return Ok{};
+}
+
 Result<bool> File::TryLock()
 {
+    if (FaultInjected(FaultPoint::Lock, m_path)) return Fail(ErrorCode::OpenFailed, m_path, "잠글", kInjectedError);
     // flock, not fcntl: an fcntl lock would end when any other descriptor of
     // this process on the same file is closed.
     if (::flock(Fd(m_handle), LOCK_EX | LOCK_NB) == 0) return true;
@@ -279,6 +287,8 @@ std::uint32_t NewFileMode()
     ::umask(mask);
     return 0666 & ~static_cast<std::uint32_t>(mask);
 }
+
+std::string FoldName(std::string_view utf8) { return std::string(utf8); }
 
 fs::path PathFromUtf8(std::string_view utf8) { return fs::path(std::string(utf8)); }
 

@@ -64,17 +64,23 @@ Result<FileInfo> InfoOfHandle(HANDLE h, const fs::path& path, ErrorCode code)
     return InfoOf(bh, ::GetFileType(h));
 }
 
+// A rename or removal of a file that another program holds without sharing
+// its deletion; a file on its way out reads as "access denied".
 bool IsSharingFailure(DWORD err) { return err == ERROR_SHARING_VIOLATION || err == ERROR_ACCESS_DENIED || err == ERROR_LOCK_VIOLATION; }
+// An open of a file another program holds without sharing it. Not "access
+// denied": that is a read-only file, which waiting does not change.
+bool IsHeldByAnother(DWORD err) { return err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION; }
 
-// Runs a rename or removal, again for a moment while another program holds
-// the file without sharing; yields the last error, or 0.
+// Runs a call again for a moment while another program holds the file
+// without sharing (retry tells which errors mean that); yields the last
+// error, or 0.
 template <class Call>
-DWORD WithRetries(Call call)
+DWORD WithRetries(Call call, bool (*retry)(DWORD) = IsSharingFailure)
 {
     for (int attempt = 0;; ++attempt) {
         if (call()) return 0;
         const DWORD err = ::GetLastError();
-        if (!IsSharingFailure(err) || attempt == kSharingRetries) return err;
+        if (!retry(err) || attempt == kSharingRetries) return err;
         std::this_thread::sleep_for(kSharingPause);
     }
 }
@@ -133,10 +139,14 @@ Result<File> File::Open(const fs::path& path, Access access)
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return NotRegularFileError(path);
     const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-    const HANDLE h = ::CreateFileW(path.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return Fail(ErrorCode::OpenFailed, path, access == Access::Read ? "열" : "읽고 쓰기로 열", ::GetLastError());
-    }
+    HANDLE h = INVALID_HANDLE_VALUE;
+    // A virus scanner or another program holding the file without sharing
+    // it is waited for, as renames and removals wait.
+    const DWORD err = WithRetries([&] {
+        h = ::CreateFileW(path.c_str(), rights, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h != INVALID_HANDLE_VALUE;
+    }, IsHeldByAnother);
+    if (h == INVALID_HANDLE_VALUE) return Fail(ErrorCode::OpenFailed, path, access == Access::Read ? "열" : "읽고 쓰기로 열", err);
     File file(path, reinterpret_cast<std::intptr_t>(h));
     // Devices (CON, NUL, COM1) and pipes are no files.
     if (::GetFileType(h) != FILE_TYPE_DISK) return NotRegularFileError(path);
@@ -206,6 +216,10 @@ Status File::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
 Status File::Truncate(std::uint64_t size)
 {
     if (FaultInjected(FaultPoint::Truncate, m_path)) return Fail(ErrorCode::WriteFailed, m_path, "줄일", kInjectedError);
+    // A full disk refuses even an end of file that does not move: then
+    // putting back a file whose length never changed would fail.
+    LARGE_INTEGER now{};
+    if (::GetFileSizeEx(Handle(m_handle), &now) && static_cast<std::uint64_t>(now.QuadPart) == size) return Ok{};
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
     if (!::SetFileInformationByHandle(Handle(m_handle), FileEndOfFileInfo, &end, sizeof end))
@@ -227,8 +241,19 @@ void File::StartWriteBack(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
 // makes there does; there are no owner or permission bits to carry over.
 Status File::TakeOwnershipOf(const FileInfo& /*info*/) { return Ok{}; }
 
+Status File::SetModified(std::int64_t ns)
+{
+    constexpr std::int64_t k1601To1970 = 116444736000000000;
+    const auto ticks = static_cast<std::uint64_t>(ns / 100 + k1601To1970);
+    FILETIME t{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    if (!::SetFileTime(Handle(m_handle), nullptr, nullptr, &t))
+        return Fail(ErrorCode::WriteFailed, m_path, "시각을 바꿀", ::GetLastError());
+    return Ok{};
+}
+
 Result<bool> File::TryLock()
 {
+    if (FaultInjected(FaultPoint::Lock, m_path)) return Fail(ErrorCode::OpenFailed, m_path, "잠글", kInjectedError);
     OVERLAPPED ov{};
     ov.Offset = kLockOffsetLow;
     ov.OffsetHigh = kLockOffsetHigh;
@@ -381,6 +406,13 @@ Status ListFolder(const fs::path& folder, const std::function<bool(std::string_v
 }
 
 std::uint32_t NewFileMode() { return 0666; }
+
+std::string FoldName(std::string_view utf8)
+{
+    std::wstring wide = WideFromUtf8(utf8);
+    if (!wide.empty()) ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return Utf8FromWide(wide);
+}
 
 fs::path PathFromUtf8(std::string_view utf8) { return fs::path(WideFromUtf8(utf8)); }
 

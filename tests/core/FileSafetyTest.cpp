@@ -8,7 +8,11 @@
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
 #include "registry/RecordSource.h"
+#include "tests/support/HeldFile.h"
 #include "tests/support/Process.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -132,6 +136,67 @@ TEST_F(OneWriter, AHeldFileIsRefusedAfterAShortWaitAndNothingIsWritten)
     EXPECT_EQ(FileBytes(reg), before);
     EXPECT_EQ(FileCount(), 1u) << "no backup";
     EXPECT_TRUE(Append(reg, WorkedFields(), kNoon, quick).ok()) << "free again once the holder is gone";
+}
+
+#ifdef _WIN32
+// A virus scanner holds a file for a moment without sharing it: reading and
+// changing wait for it instead of failing at once.
+TEST_F(OneWriter, AFileAnotherProgramHoldsForAMomentIsWaitedFor)
+{
+    WriteBytes(reg, Registry({kA}));
+    std::thread holder = ::mrv::test::HoldWithoutSharing(reg, std::chrono::milliseconds(500));
+    const auto added = Append(reg, WorkedFields(), std::nullopt);
+    holder.join();
+    ASSERT_TRUE(added.ok()) << added.error().message;
+
+    holder = ::mrv::test::HoldWithoutSharing(reg, std::chrono::milliseconds(500));
+    const auto listed = ReadList(reg);
+    holder.join();
+    ASSERT_TRUE(listed.ok()) << listed.error().message;
+    EXPECT_EQ(listed->entries.size(), 2u);
+}
+#endif
+
+// A disk that is full: every change fails and leaves the folder as it was,
+// "unchanged" and not "could not restore". MRV_FULL_DISK names an empty folder
+// on a small file system of its own (scripts/test.sh mounts one as root).
+TEST(FullDisk, ChangesThatFindTheDiskFullLeaveTheFolderAsItWas)
+{
+    const char* where = std::getenv("MRV_FULL_DISK");
+    if (!where || !*where) GTEST_SKIP() << "MRV_FULL_DISK names no folder on a small file system of its own";
+    const fs::path dir = os::PathFromUtf8(where);
+    const fs::path reg = dir / "modreg.dat";
+    for (const auto& e : fs::directory_iterator(dir)) fs::remove_all(e.path());   // an earlier run's
+    // A registry that ends on a page of the file system: an append needs a new one.
+    constexpr std::size_t kPage = 4096;
+    const Bytes one = MiniRecord("ZQT/A\0"s, "a", kPage - 8 - 4 - 9 - 4 - 6 - 2);
+    const Bytes before = Registry({one});
+    ASSERT_EQ(before.size(), kPage);
+    WriteBytes(reg, before);
+    {
+        auto filler = os::File::CreateNew(dir / "filler", os::NewFileMode());
+        ASSERT_TRUE(filler.ok()) << filler.error().message;
+        std::uint64_t at = 0;
+        for (std::size_t piece : {std::size_t{65536}, kPage, std::size_t{1}}) {
+            const Bytes bytes(piece, 0x55);
+            while (filler->WriteAt(at, bytes).ok()) at += piece;
+        }
+    }
+    const auto names = [&dir] {
+        std::vector<std::string> n;
+        for (const auto& e : fs::directory_iterator(dir)) n.push_back(e.path().filename().string());
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    const auto namesBefore = names();
+    for (const auto& r : {Append(reg, WorkedFields(), std::nullopt), Append(reg, WorkedFields(), kNoon), Delete(reg, 0, kNoon)}) {
+        ASSERT_FALSE(r.ok());
+        EXPECT_NE(r.error().code, ErrorCode::NotConfirmed) << r.error().message;
+        EXPECT_EQ(FileBytes(reg), before);
+        EXPECT_EQ(names(), namesBefore);
+    }
+    fs::remove(dir / "filler");
+    fs::remove(reg);
 }
 
 TEST_F(OneWriter, ListingTakesNoLock)
