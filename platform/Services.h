@@ -21,9 +21,14 @@ using LocalTime = mrv::LocalTime;
 struct OpenFileRequest {
     std::string title;
     std::string filter;
-    std::string defaultExtension;        // without the dot, added when the typed name has none
+    std::string defaultExtension;        // without the dot; see WithDefaultExtension
     std::filesystem::path initialFolder;
 };
+
+// The file a name chosen in the file-open dialog stands for, the same on every
+// system: a name without extension that is no existing file gets the default
+// extension (CP949, without the dot); an existing file is taken as it is named.
+std::filesystem::path WithDefaultExtension(std::filesystem::path chosen, const std::string& extensionCp949);
 
 // What the folder browser's callback may do while the browser is up.
 class FolderBrowser {

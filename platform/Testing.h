@@ -39,6 +39,14 @@ void Click(CWnd& button);
 void Type(CWnd& edit, std::string_view utf8);
 // Replaces the edit's text as a user would by select-all and typing.
 void ReplaceTextUtf8(CWnd& edit, std::string_view utf8);
+// Text that reaches an edit other than by typing: pasted from the clipboard;
+// the characters an input method (a Korean IME) hands over as it finishes a
+// syllable; inserted at the selection by the edit's own code, the way the
+// system or another program may (on Windows EM_REPLACESEL past the program's
+// filters). Each is held to the same rules as typing.
+void Paste(CWnd& edit, std::string_view utf8);
+void CommitInputMethod(CWnd& edit, std::string_view utf8);
+void InsertAtSelection(CWnd& edit, std::string_view utf8);
 // The text the control shows, as UTF-8.
 std::string TextUtf8(const CWnd& control);
 // Key presses sent to the window that has the focus in this dialog.
@@ -82,7 +90,9 @@ bool ClickMenuItem(std::string_view utf8);
 // Escape in the open menu: it closes without a choice.
 void CloseOpenMenu();
 // Mouse on a list row: selects the row, then notifies NotifyCode::Click,
-// DoubleClick or RightClick.
+// DoubleClick or RightClick. The row kBelowLastRow is the list's empty part
+// below its last row.
+inline constexpr int kBelowLastRow = -1;
 void ClickListRow(CListCtrl& list, int row);
 void DoubleClickListRow(CListCtrl& list, int row);
 void RightClickListRow(CListCtrl& list, int row);

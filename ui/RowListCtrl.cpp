@@ -23,7 +23,8 @@ bool CRowListCtrl::OnChildNotify(unsigned message, std::uintptr_t wParam, std::i
 void CRowListCtrl::DrawItem(DrawItemStruct* pDrawItem)
 {
     CDC& dc = *pDrawItem->pDC;
-    const int row = static_cast<int>(pDrawItem->itemID & 0xFFFF);
+    // The whole row number: a registry may hold more than 65,535 entries.
+    const int row = static_cast<int>(pDrawItem->itemID);
     const std::string text0 = GetItemText(row, 0);
     const CRect rowRect = pDrawItem->rcItem;
     const int saved = dc.SaveDC();

@@ -2,6 +2,7 @@
 
 #include "platform/Cp949.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
@@ -164,11 +165,13 @@ QValidator::State Cp949Validator::validate(QString& input, int& pos) const
         const QString character = inserted.mid(i, length);
         i += length;
         const auto bytes = text::Cp949Length(character.toStdString());
-        if (!bytes) continue;  // CP949 has no such character
-        if (static_cast<long long>(*bytes) > budget) break;
+        // Input stops at a character CP949 has no code for, as at the limit.
+        if (!bytes || static_cast<long long>(*bytes) > budget) break;
         budget -= static_cast<long long>(*bytes);
         accepted += character;
     }
+    // What is refused is told by a beep, as the platform's edits do.
+    if (accepted.size() != inserted.size()) QApplication::beep();
     if (accepted.isEmpty()) return Invalid;
     if (accepted.size() != inserted.size()) {
         input = before + accepted + after;

@@ -24,7 +24,8 @@ void SendCommand(const std::shared_ptr<DialogWindow>& window, int code, int id);
 // Input filter of an edit: refuses characters that CP949 cannot hold and input
 // beyond the byte limit. Only what the user adds is checked, so a longer text
 // set by the program stays, and deleting from it is always possible. A pasted
-// text is cut to what fits.
+// text is cut before its first character that CP949 lacks or that goes past
+// the limit, with a beep.
 class Cp949Validator : public QValidator {
 public:
     explicit Cp949Validator(QObject* parent) : QValidator(parent) {}

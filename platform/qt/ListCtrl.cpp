@@ -272,6 +272,13 @@ void ListView::mousePressEvent(QMouseEvent* event)
 {
     m_afterDoubleClick = false;
     QTreeView::mousePressEvent(event);
+    // A press beside every row takes the selection away, as the platform's list
+    // views do (Qt keeps it in a single-selection list): what then follows acts
+    // on no row.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
 }
 
 void ListView::mouseReleaseEvent(QMouseEvent* event)

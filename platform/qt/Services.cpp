@@ -87,13 +87,15 @@ public:
         dialog->setFileMode(QFileDialog::AnyFile);   // a typed name of a missing file is taken
         const QStringList filters = qt::NameFiltersFromBarNotation(request.filter);
         if (!filters.isEmpty()) dialog->setNameFilters(filters);
-        dialog->setDefaultSuffix(FromCp949(request.defaultExtension));
+        // Qt would add the extension to every name without one, an existing
+        // file's too: the shared rule decides instead. The tests read it here.
+        dialog->setProperty(qt::kDefaultExtensionProperty, FromCp949(request.defaultExtension));
         const int result = qt::RunPrompt(*dialog);
         if (!dialog) return std::nullopt;
         const QStringList files = dialog->selectedFiles();
         delete dialog;
         if (result != QDialog::Accepted || files.isEmpty()) return std::nullopt;
-        return FromQString(files.first());
+        return WithDefaultExtension(FromQString(files.first()), request.defaultExtension);
     }
 
     BrowseResult BrowseForFolder(CWnd* owner, const BrowseRequest& request) override

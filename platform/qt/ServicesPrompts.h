@@ -23,4 +23,8 @@ int RunPrompt(QDialog& prompt);
 // match as on the original platform: without regard to case, "*.*" every name.
 QStringList NameFiltersFromBarNotation(const std::string& cp949Filter);
 
+// The property of the file-open dialog that holds the request's default
+// extension, for the tests that look at the dialog.
+inline constexpr const char* kDefaultExtensionProperty = "mrvDefaultExtension";
+
 } // namespace mrv::platform::qt

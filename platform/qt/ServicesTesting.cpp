@@ -2,6 +2,7 @@
 
 #include "platform/Types.h"
 #include "platform/qt/FolderBrowserDialog.h"
+#include "platform/qt/ServicesPrompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -82,7 +83,7 @@ std::optional<FileDialogView> ActiveFileDialog()
     for (const QString& filter : dialog->nameFilters()) view.nameFilters.push_back(filter.toStdString());
     view.selectedNameFilter = dialog->selectedNameFilter().toStdString();
     view.folder = fs::path(QFile::encodeName(dialog->directory().absolutePath()).toStdString());
-    view.defaultExtension = dialog->defaultSuffix().toStdString();
+    view.defaultExtension = dialog->property(qt::kDefaultExtensionProperty).toString().toStdString();
     return view;
 }
 

@@ -116,8 +116,9 @@ DialogWindow* WindowOfDialog(const CDialog& dialog) { return qt::WindowOf(dialog
 
 QPoint ListRowPoint(QTreeView* view, int row, QWidget*& target)
 {
-    const QModelIndex item = view->model()->index(row, 0);
     target = view->viewport();
+    if (row == kBelowLastRow) return {5, target->height() - 3};
+    const QModelIndex item = view->model()->index(row, 0);
     if (!item.isValid()) return {};
     view->scrollTo(item);
     const QRect rect = view->visualRect(item);

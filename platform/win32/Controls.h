@@ -10,6 +10,13 @@ namespace mrv::platform::win32 {
 
 // Called once the dialog manager has made the control.
 void PrepareEdit(WindowHandle& edit);
+// Called for every change of an edit's text before the dialog hears of it
+// (EN_UPDATE): a change that breaks the edit's rules (more CP949 bytes than its
+// limit, a character CP949 lacks) is undone, whatever brought it, with a beep.
+void HoldEditRules(WindowHandle& edit);
+// True when a change notification (EN_CHANGE) belongs to a change that was
+// undone, or to its undoing: the dialog does not hear of it.
+bool IsRefusedChange(WindowHandle& edit);
 void PrepareList(DialogWindow& window, WindowHandle& list);
 
 // The rows of a list control, nullptr for another control.

@@ -319,9 +319,18 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (!dialog) return FALSE;
     DispatchScope scope(window);
     switch (message) {
-    case WM_COMMAND:
-        dialog->DispatchCommand(HIWORD(wParam), LOWORD(wParam));
+    case WM_COMMAND: {
+        const int code = HIWORD(wParam);
+        if ((code == EN_UPDATE || code == EN_CHANGE) && lParam) {
+            for (auto& control : window->controls) {
+                if (control->hwnd != reinterpret_cast<HWND>(lParam) || control->control->kind != ControlKind::Edit) continue;
+                if (code == EN_UPDATE) HoldEditRules(*control);
+                else if (IsRefusedChange(*control)) return TRUE;
+            }
+        }
+        dialog->DispatchCommand(code, LOWORD(wParam));
         return TRUE;
+    }
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         MessageResult result = 0;

@@ -205,17 +205,6 @@ UINT_PTR CALLBACK NoteFileDialogWindow(HWND hook, UINT message, WPARAM, LPARAM l
     return 0;
 }
 
-// The open dialog adds the default extension to a typed name without one only
-// where the file exists with it (Wine's, for one, gives a new name back bare):
-// a new name gets it here, an existing file without extension stays itself.
-fs::path WithDefaultExtension(fs::path file, const std::wstring& extension)
-{
-    std::error_code ec;
-    if (extension.empty() || file.has_extension() || fs::exists(file, ec)) return file;
-    file += L'.' + extension;
-    return file;
-}
-
 // ---- The folder browser -------------------------------------------------------------------
 
 struct BrowseSession {
@@ -357,7 +346,9 @@ public:
         if (!chosen) return std::nullopt;
         file.resize(std::wcslen(file.c_str()));
         if (file.empty()) return std::nullopt;
-        return WithDefaultExtension(fs::path(file), dialog.defaultExtension);
+        // The dialog adds the default extension only where the file exists
+        // with it (Wine's gives a new name back bare): the shared rule decides.
+        return WithDefaultExtension(fs::path(file), request.defaultExtension);
     }
 
     BrowseResult BrowseForFolder(CWnd* owner, const BrowseRequest& request) override

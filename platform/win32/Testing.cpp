@@ -139,6 +139,11 @@ void TypeUnits(HWND edit, const std::wstring& text)
 
 POINT ListRowPoint(HWND list, int row)
 {
+    if (row == kBelowLastRow) {
+        RECT client{};
+        GetClientRect(list, &client);
+        return {client.left + 8, client.bottom - 3};
+    }
     ListView_EnsureVisible(list, row, FALSE);
     RECT rect{};
     ListView_GetItemRect(list, row, &rect, LVIR_BOUNDS);

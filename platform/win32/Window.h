@@ -22,6 +22,10 @@ struct WindowHandle {
     const ControlTemplate* control = nullptr;               // nullptr: the dialog window itself
     int index = -1;                                         // position in the template
     int limitBytes = 0;                                     // edits: CP949 bytes the user may type, 0 = no limit
+    std::wstring acceptedText;                              // edits: the text as last accepted
+    bool settingText = false;                               // edits: the program sets the text (not limited)
+    bool refusing = false;                                  // edits: a refused change is being undone
+    bool swallowChange = false;                             // edits: the change notification of a refused change is due
     std::unique_ptr<CWnd> wrapper;                          // object of a control without identifier
 };
 

@@ -314,6 +314,25 @@ TEST_F(CacheSearchTest, DoubleClickRenamesToTheAutomaticNameButNeverReplaces)
     EXPECT_EQ(FilesIn(m_saved), (std::vector<std::string>{"01.zqm", "7.zqm"}));
 }
 
+TEST_F(CacheSearchTest, ClicksBelowTheLastSavedRowRenameNothing)
+{
+    Put(m_saved / "x.zqm", "x");
+    Search().OnTimer(kSaveTick);
+    t::ClickListRow(Search().m_listSaved, 0);
+    t::DoubleClickListRow(Search().m_listSaved, t::kBelowLastRow);
+    bool popup = false;
+    t::RunAfter(300, [&popup] {
+        if (CDialog* open = t::ActiveModalDialog()) {
+            popup = true;
+            open->EndDialog(CommandId::Cancel);
+        }
+    });
+    t::RightClickListRow(Search().m_listSaved, t::kBelowLastRow);
+    t::ProcessEvents(400);
+    EXPECT_FALSE(popup) << "a rename popup came up";
+    EXPECT_EQ(FilesIn(m_saved), std::vector<std::string>{"x.zqm"});
+}
+
 TEST_F(CacheSearchTest, RenamePopupLiesOverTheRow)
 {
     for (char c = 'a'; c <= 'd'; ++c) Put(m_saved / (std::string(1, c) + ".zqm"), "");

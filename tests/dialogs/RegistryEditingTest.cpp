@@ -494,6 +494,16 @@ TEST_F(RegistryEditing, ARightClickWithoutASelectedRowDoesNothing)
     EXPECT_THAT(Rows(), ElementsAre(Row{"a", "ZQT/A"}));
 }
 
+TEST_F(RegistryEditing, ARightClickBelowTheLastRowOffersToDeleteNothing)
+{
+    const Bytes before = Registry({kA, kB});
+    Listed(before);
+    mrv::platform::testing::ClickListRow(List(), 1);
+    mrv::platform::testing::RightClickListRow(List(), mrv::platform::testing::kBelowLastRow);
+    EXPECT_EQ(m_services.PromptCount(), 0u);
+    EXPECT_EQ(ReadBytes(m_reg), before);
+}
+
 // ---- a file that cannot be changed ---------------------------------------------------
 
 TEST_F(RegistryEditing, ARegistryRemovedAfterListingIsNeitherChangedNorCreated)

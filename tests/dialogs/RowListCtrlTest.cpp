@@ -172,3 +172,37 @@ TEST_F(RowListTest, ATextIsCutAtItsColumnsRightMarginAndANarrowColumnShowsNothin
     EXPECT_GT(inkIn(cell.left + 5, cell.left + 55, cell.top, cell.bottom), 0);
     EXPECT_EQ(inkIn(cell.left + 55, cell.left + 120, cell.top, cell.bottom), 0);
 }
+
+namespace {
+
+// As many rows as a large registry lists, made up on request.
+class ManyRows : public ListRowSource {
+public:
+    std::string_view ItemText(int item, int subItem) const override
+    {
+        m_text = (subItem == 0 ? "song " : "ZQT/MORVANTA/MRV_Dat") + std::to_string(item);
+        return m_text;
+    }
+
+private:
+    mutable std::string m_text;
+};
+
+} // namespace
+
+TEST_F(RowListTest, EveryRowShowsItsOwnEntryBeyond65535Rows)
+{
+    ManyRows rows;
+    CRowListCtrl& list = m_dlg->m_listRegistry;
+    list.SetVirtualRows(&rows, 100000);
+    for (unsigned row : {65535u, 65536u, 70000u, 99999u}) {
+        RecordingDC dc;
+        DrawItemStruct dis = Record(row, 0, dc);
+        list.DrawItem(&dis);
+        ASSERT_EQ(dc.texts.size(), 2u);
+        EXPECT_EQ(dc.texts[0].text, "song " + std::to_string(row));
+        EXPECT_EQ(dc.texts[1].text, "ZQT/MORVANTA/MRV_Dat" + std::to_string(row));
+    }
+    list.SetVirtualRows(nullptr, 0);
+}
+

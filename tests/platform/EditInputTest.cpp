@@ -106,3 +106,35 @@ TEST_F(EditInputTest, SelectionCoversCharacters)
     EXPECT_EQ(EditSelection(Edit()), std::make_pair(1, 2));
     EXPECT_TRUE(Edit().HasFocus());
 }
+
+// Text that comes otherwise than from the keyboard keeps the same rules, and
+// the same way on every system: it stops before the first character CP949
+// lacks or that would pass the limit.
+TEST_F(EditInputTest, APasteStopsBeforeACharacterCp949Lacks)
+{
+    Paste(Edit(), "ab😀cd");
+    EXPECT_EQ(TextUtf8(Edit()), "ab");
+    Paste(Edit(), "é한글");
+    EXPECT_EQ(TextUtf8(Edit()), "ab");
+}
+
+TEST_F(EditInputTest, EveryWayInHoldsTheByteLimit)
+{
+    Edit().LimitText(6);
+    const std::pair<const char*, void (*)(CWnd&, std::string_view)> ways[] = {
+        {"paste", &Paste}, {"input method", &CommitInputMethod}, {"insert at the selection", &InsertAtSelection}};
+    for (const auto& [name, putIn] : ways) {
+        SCOPED_TRACE(name);
+        ReplaceTextUtf8(Edit(), "");
+        m_dlg.log.clear();
+        putIn(Edit(), "가나다라");
+        EXPECT_EQ(TextUtf8(Edit()), "가나다");
+        EXPECT_EQ(Bytes(), 6u);
+        // Once full, nothing more comes in, and the dialog hears of no change.
+        m_dlg.log.clear();
+        putIn(Edit(), "a");
+        EXPECT_EQ(TextUtf8(Edit()), "가나다");
+        EXPECT_TRUE(m_dlg.log.empty());
+    }
+}
+

@@ -208,6 +208,24 @@ TEST_F(ListViewTest, AClickSelectsTheRowBeforeTheDialogHearsOfIt)
     EXPECT_EQ(m_dlg.log, (Log{"click 2", "rclick 0", "click 1", "dblclk 1"}));
 }
 
+TEST_F(ListViewTest, APressBelowTheLastRowTakesTheSelectionAway)
+{
+    // Whatever follows the press (a right click's menu, a double click's
+    // action) then finds no row selected, on every system alike.
+    ClickListRow(m_dlg.m_single, 1);
+    ClickListRow(m_dlg.m_single, kBelowLastRow);
+    RightClickListRow(m_dlg.m_single, 2);
+    RightClickListRow(m_dlg.m_single, kBelowLastRow);
+    ClickListRow(m_dlg.m_single, 0);
+    DoubleClickListRow(m_dlg.m_single, kBelowLastRow);
+    EXPECT_EQ(m_dlg.log, (Log{"click 1", "click", "rclick 2", "rclick", "click 0", "click", "dblclk"}));
+
+    m_dlg.m_multi.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
+    m_dlg.m_multi.SetItemState(2, ListItemState::Selected, ListItemState::Selected);
+    ClickListRow(m_dlg.m_multi, kBelowLastRow);
+    EXPECT_EQ(m_dlg.log.back(), "multi click");
+}
+
 TEST_F(ListViewTest, APlainClickInAMultiSelectionListSelectsThatRowAlone)
 {
     m_dlg.m_multi.SetItemState(0, ListItemState::Selected, ListItemState::Selected);
