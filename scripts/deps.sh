@@ -82,7 +82,11 @@ update_log=$(mktemp)
 trap 'rm -f "$update_log"' EXIT
 if ! $sudo apt-get update -qq >"$update_log" 2>&1; then
   failed_lists=$(grep -c '^E: Failed to fetch' "$update_log" || true)
-  echo "apt-get update was incomplete ($failed_lists package lists could not be fetched); going on with the lists there are."
+  if [ "$failed_lists" -gt 0 ]; then
+    echo "apt-get update was incomplete ($failed_lists package lists could not be fetched); going on with the lists there are."
+  else
+    echo "apt-get update failed ($(grep -m1 '^E:' "$update_log" || echo "no reason given")); going on with the lists there are."
+  fi
 fi
 
 install() {
