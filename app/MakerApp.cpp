@@ -1,6 +1,6 @@
 #include "app/MakerApp.h"
 
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 
 CMakerApp theApp;
 

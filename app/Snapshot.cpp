@@ -1,6 +1,6 @@
 // Renders the main window to a PNG without a display, to show on a headless
 // machine that the program works: mrvmaker-snapshot OUT.png
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 #include "platform/Testing.h"
 #include "res/Resource.h"
 

@@ -8,9 +8,9 @@
 // the memory the loaded list takes above the empty window (target: at most
 // twice the file's size). The idle search window reports the share of one
 // core the program takes while nothing changes (target: under 0.2 %).
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 #include "bench/BenchFiles.h"
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "platform/Services.h"
 #include "platform/Testing.h"
 #include "registry/RegistryFile.h"

@@ -1,6 +1,6 @@
 #include "cli/ListOutput.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <algorithm>
 #include <array>

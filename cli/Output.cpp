@@ -2,7 +2,7 @@
 
 #include "cli/Cli.h"
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <cstdio>
 #include <ostream>

@@ -1,7 +1,7 @@
 #include "platform/DataExchange.h"
 
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/WindowBackend.h"
 
 #include <algorithm>

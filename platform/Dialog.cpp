@@ -5,7 +5,7 @@
 #include "platform/Dialog.h"
 
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/DataExchange.h"
 #include "platform/Services.h"
 #include "platform/WindowBackend.h"

@@ -2,7 +2,7 @@
 #include "platform/Services.h"
 
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <system_error>
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes platform/Cp949Table.inc: the CP949 two-byte codes and the characters
+"""Writes text/Cp949Table.inc: the CP949 two-byte codes and the characters
 they stand for, read from the C library's own CP949 converter (iconv), so
 that every build (Linux and Windows) converts exactly as glibc does.
 
@@ -61,6 +61,6 @@ lines = [
 ]
 for lead, row in zip(range(FIRST_LEAD, LAST_LEAD + 1), rows):
     lines.append(f'u"{"".join(literal(c) for c in row)}"  // {lead:02X}')
-path = pathlib.Path(__file__).resolve().parent.parent / "platform" / "Cp949Table.inc"
+path = pathlib.Path(__file__).resolve().parent.parent / "text" / "Cp949Table.inc"
 path.write_text("\n".join(lines) + "\n", encoding="utf-8")
 print(f"{path}: {sum(c != NONE for r in rows for c in r)} codes")

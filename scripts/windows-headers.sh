@@ -14,7 +14,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 shopt -s nullglob
-headers=(platform/*.h res/*.h app/*.h ui/*.h registry/*.h link/*.h cache/*.h)
+headers=(platform/*.h res/*.h dialogs/*.h app/*.h registry/*.h link/*.h cache/*.h text/*.h)
 
 # MinGW-w64 as the Windows builds use it; both word sizes where installed, since
 # a type of ours can match Windows' on one and not on the other.

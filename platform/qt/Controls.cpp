@@ -1,6 +1,6 @@
 #include "platform/qt/Controls.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <QApplication>
 #include <QCheckBox>

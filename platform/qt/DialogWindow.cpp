@@ -1,7 +1,7 @@
 // Dialog windows from templates: font, base units, controls in template order.
 #include "platform/qt/Controls.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/HandleRules.h"
 #include "platform/qt/WidgetOf.h"
 

@@ -1,6 +1,6 @@
 #include "platform/qt/FolderBrowserDialog.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 // the operating system's clock, user, folders and program launcher.
 #include "platform/Services.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/qt/FolderBrowserDialog.h"
 #include "platform/qt/ServicesPrompts.h"
 

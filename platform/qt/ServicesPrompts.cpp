@@ -1,6 +1,6 @@
 #include "platform/qt/ServicesPrompts.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/qt/WidgetOf.h"
 
 #include <QDialog>

@@ -3,7 +3,7 @@
 // widgets that let clicks through, focus and input filters all take part.
 #include "platform/Testing.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/WindowBackend.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/WidgetOf.h"

@@ -13,7 +13,7 @@
 #include "platform/Dialog.h"
 
 #include "core/windows/Wide.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/HandleRules.h"
 #include "platform/WindowBackend.h"
 #include "platform/win32/Controls.h"

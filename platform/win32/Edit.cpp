@@ -9,7 +9,7 @@
 #include "platform/win32/Controls.h"
 
 #include "core/windows/Wide.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <algorithm>
 #include <utility>

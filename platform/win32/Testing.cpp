@@ -6,7 +6,7 @@
 
 #include "core/FileSystem.h"
 #include "core/windows/Wide.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/WindowBackend.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Images.h"

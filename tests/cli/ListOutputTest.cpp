@@ -3,7 +3,7 @@
 // texts that mix everything a registry may hold.
 #include "cli/ListOutput.h"
 #include "cli/Output.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // CP949 text: what the handset files hold, against what the toolkit and the
 // terminal show. Byte values from the KS X 1001 / UHC code tables.
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <gtest/gtest.h>
 

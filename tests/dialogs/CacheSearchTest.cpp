@@ -5,7 +5,7 @@
 // themselves are under test.
 #include "tests/dialogs/MakerDlgFixture.h"
 
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "res/Resource.h"
 
 #include <algorithm>

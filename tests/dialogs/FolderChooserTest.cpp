@@ -1,9 +1,9 @@
 // The folder chooser over the scripted folder browser, and its callback over a
 // recording browser.
-#include "ui/FolderChooser.h"
+#include "dialogs/FolderChooser.h"
 
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "tests/support/ScriptedServices.h"
 
 #include <gtest/gtest.h>

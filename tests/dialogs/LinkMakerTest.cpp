@@ -3,7 +3,7 @@
 // files it writes.
 #include "tests/dialogs/MakerDlgFixture.h"
 
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "res/Resource.h"
 #include "tests/support/Process.h"
 

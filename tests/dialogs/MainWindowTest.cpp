@@ -2,7 +2,7 @@
 // the two small commands.
 #include "tests/dialogs/MakerDlgFixture.h"
 
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "res/Resource.h"
 
 #include <gmock/gmock.h>

@@ -1,6 +1,6 @@
 #include "tests/dialogs/MakerDlgFixture.h"
 
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "res/Resource.h"
 
 #include <fstream>

@@ -2,9 +2,9 @@
 // the program's folder, the dialog created and shown as at start-up.
 #pragma once
 
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/support/ScriptedServices.h"
 

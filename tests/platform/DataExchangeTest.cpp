@@ -2,7 +2,7 @@
 // byte limits, check boxes, radio groups, and what a failing step leaves behind.
 #include "platform/DataExchange.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestTemplates.h"
 #include "core/FileSystem.h"

@@ -1,6 +1,6 @@
 // What an edit takes from the keyboard: CP949 characters only, and no more
 // CP949 bytes than its limit (a Hangul syllable counts two).
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestDialogs.h"
 

@@ -1,6 +1,6 @@
 // The report list: rows, selection, the owner-draw record each row is painted
 // with, and clicks that select the row before the dialog hears of them.
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestDialogs.h"
 

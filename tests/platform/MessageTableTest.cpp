@@ -1,7 +1,7 @@
 // Message tables: the handler each notification reaches, the framework's
 // defaults for OK, Cancel and the close box, and change notifications that the
 // dialog's own data exchange does not hear.
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestDialogs.h"
 #include "tests/support/ScriptedServices.h"

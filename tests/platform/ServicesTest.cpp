@@ -2,7 +2,7 @@
 // modality, program start, and the folders and names of the host.
 #include "platform/Services.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/ServicesTesting.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestTemplates.h"

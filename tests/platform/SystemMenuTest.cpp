@@ -2,7 +2,7 @@
 // menu, on Linux offered as the dialog's own menu. Where it opens, what it
 // shows, and the command a choice sends to the table.
 // Commands without an entry get the default handling.
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Testing.h"
 #include "tests/platform/TestDialogs.h"
 

@@ -1,6 +1,6 @@
 #include "tests/support/ScriptedServices.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/ExtraInfoDlg.h"
+#include "dialogs/ExtraInfoDlg.h"
 
 #include "registry/RegistryFile.h"
 #include "res/Resource.h"

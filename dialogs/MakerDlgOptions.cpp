@@ -1,10 +1,10 @@
 // The main dialog's two option dialogs: the storage location of MOD links and
 // the audio texts of new registry entries.
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 
-#include "link/ExtraInfoDlg.h"
+#include "dialogs/ExtraInfoDlg.h"
 #include "link/LinkFile.h"
-#include "link/ModOptionDlg.h"
+#include "dialogs/ModOptionDlg.h"
 
 void CMakerDlg::OnModOption()
 {

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "cache/CacheScan.h"
-#include "cache/ListRows.h"
+#include "dialogs/ListRows.h"
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
-#include "ui/RowListCtrl.h"
+#include "dialogs/RowListCtrl.h"
 
 #include <filesystem>
 #include <string>

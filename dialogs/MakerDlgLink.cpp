@@ -2,13 +2,13 @@
 // folder, "폴더변경" chooses that folder, and the naming rules keep the link
 // file name, the target file name, the entry number, the entry link name and
 // the search window's rename name in step with the link number and the kinds.
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "core/FileIO.h"
 #include "link/LinkFile.h"
-#include "platform/Cp949.h"
-#include "ui/FolderChooser.h"
+#include "text/Cp949.h"
+#include "dialogs/FolderChooser.h"
 
 #include <optional>
 #include <string>

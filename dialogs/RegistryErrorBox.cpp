@@ -1,6 +1,6 @@
-#include "registry/RegistryErrorBox.h"
+#include "dialogs/RegistryErrorBox.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Dialog.h"
 
 void ShowRegistryError(CDialog& owner, const mrv::Error& error)

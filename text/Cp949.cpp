@@ -1,7 +1,7 @@
 // CP949 both ways through one table, the same on every system: two-byte codes
 // whose lead byte is 0x81..0xFD and trail byte 0x41..0xFE, as the C library's
 // converter has them (scripts/cp949-table.py). ASCII passes through untouched.
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <array>
 #include <cstdio>
@@ -22,7 +22,7 @@ constexpr char16_t kNone = 0xFFFF;
 
 // Row by row: the character of lead byte 0x81 + row, trail byte 0x41 + column.
 constexpr char16_t kCp949Table[] =
-#include "platform/Cp949Table.inc"
+#include "text/Cp949Table.inc"
     ;
 static_assert(sizeof kCp949Table / sizeof kCp949Table[0] == (kLastLead - kFirstLead + 1) * kTrails + 1);
 

@@ -1,4 +1,4 @@
-#include "ui/RowListCtrl.h"
+#include "dialogs/RowListCtrl.h"
 
 namespace {
 

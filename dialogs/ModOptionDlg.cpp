@@ -1,4 +1,4 @@
-#include "link/ModOptionDlg.h"
+#include "dialogs/ModOptionDlg.h"
 
 #include "res/Resource.h"
 

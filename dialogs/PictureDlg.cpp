@@ -1,4 +1,4 @@
-#include "app/PictureDlg.h"
+#include "dialogs/PictureDlg.h"
 
 // Without an owner of its own: the window whose handler runs it owns it.
 CPictureDlg::CPictureDlg(int templateId) : CDialog(templateId) {}

@@ -1,15 +1,15 @@
 // The search window's commands on its files: the save location, copying
 // cached files into the save folder, renaming a saved file automatically or by
 // hand, the song title of its link file, and playing it.
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 
-#include "cache/RenameEditDlg.h"
+#include "dialogs/RenameEditDlg.h"
 #include "cache/SavedFiles.h"
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Services.h"
-#include "ui/FolderChooser.h"
+#include "dialogs/FolderChooser.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,10 +1,10 @@
 // The main dialog's registry listing: choosing modreg.dat, filling the list
 // from it, and the entry title following the link title.
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Services.h"
-#include "registry/RegistryErrorBox.h"
+#include "dialogs/RegistryErrorBox.h"
 #include "registry/RegistryFile.h"
 
 using mrv::text::K;

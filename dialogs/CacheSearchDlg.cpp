@@ -1,6 +1,6 @@
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Services.h"
 #include "res/Resource.h"
 

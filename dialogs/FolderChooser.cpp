@@ -1,7 +1,7 @@
-#include "ui/FolderChooser.h"
+#include "dialogs/FolderChooser.h"
 
 #include "core/FileSystem.h"
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 #include <string>
 #include <system_error>

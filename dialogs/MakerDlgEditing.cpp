@@ -5,11 +5,11 @@
 // damaged file or a duplicate entry, writes the backup before the change and
 // never replaces an earlier backup or leaves a half-written registry behind.
 // Its rules are mrvtool's too, so the window checks nothing of its own.
-#include "app/MakerDlg.h"
+#include "dialogs/MakerDlg.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 #include "platform/Services.h"
-#include "registry/RegistryErrorBox.h"
+#include "dialogs/RegistryErrorBox.h"
 #include "registry/RegistryFile.h"
 #include "registry/RegistryMessages.h"
 

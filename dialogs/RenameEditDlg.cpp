@@ -1,4 +1,4 @@
-#include "cache/RenameEditDlg.h"
+#include "dialogs/RenameEditDlg.h"
 
 #include "res/Resource.h"
 

@@ -1,6 +1,6 @@
-#include "cache/ListRows.h"
+#include "dialogs/ListRows.h"
 
-#include "platform/Cp949.h"
+#include "text/Cp949.h"
 
 ListRows::ListRows(CListCtrl& list) : m_list(list)
 {

@@ -6,7 +6,7 @@
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "registry/RegistryFile.h"
-#include "ui/RowListCtrl.h"
+#include "dialogs/RowListCtrl.h"
 
 #include <filesystem>
 #include <string>
@@ -67,16 +67,16 @@ public:
     void OnLButtonDown(unsigned nFlags, CPoint point);
     void OnLButtonDblClk(unsigned nFlags, CPoint point);
 
-    // ---- Registry listing (registry/MakerDlgListing.cpp) ----
+    // ---- Registry listing (MakerDlgListing.cpp) ----
     void OnLoadRegistry();
     void LoadRegistryList();
     void OnChangeLinkTitle();
 
-    // ---- Registry editing (registry/MakerDlgEditing.cpp) ----
+    // ---- Registry editing (MakerDlgEditing.cpp) ----
     void OnAddEntry();
     void OnRClickRegistryList(NotifyHeader* pNMHDR, MessageResult* pResult);
 
-    // ---- Link maker and naming rules (link/MakerDlgLink.cpp) ----
+    // ---- Link maker and naming rules (MakerDlgLink.cpp) ----
     void MakeLinkFile();
     void OnChangeSaveFolder();
     void OnLinkNumberChanged();
@@ -84,7 +84,7 @@ public:
     void OnEntryKindChanged();
     void OnLinkKindChanged();
 
-    // ---- Option dialogs (link/MakerDlgOptions.cpp) ----
+    // ---- Option dialogs (MakerDlgOptions.cpp) ----
     void OnModOption();
     void OnExtraInfo();
 
