@@ -1,6 +1,6 @@
 // The main dialog: the link maker (upper left), the registry entry (lower
 // left) and the registry list (right). It owns all state of both; the handlers
-// of each subsystem live in that subsystem's folder.
+// of each subsystem live in files of their own beside this one.
 #pragma once
 
 #include "platform/DataExchange.h"

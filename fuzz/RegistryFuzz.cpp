@@ -111,13 +111,13 @@ void CheckAppend(std::span<const std::uint8_t> bytes, const Listing& before)
 void CheckPieces(std::span<const std::uint8_t> bytes, const Listing& whole)
 {
     WriteScratch(bytes);
-    SetReadPieceForTesting(1 + bytes.size() % 7);
+    ReadOptions small;
+    small.piece = 1 + bytes.size() % 7;
     std::size_t i = 0;
     const auto summary = VisitList(Scratch(), [&](const Entry& e) {
         Require(i < whole.entries.size() && SameRow(e, whole.entries[i]));
         ++i;
-    });
-    SetReadPieceForTesting(0);
+    }, small);
     Require(summary.ok() && i == whole.entries.size());
     Require(summary->damage.has_value() == whole.damage.has_value());
     if (whole.damage) Require(summary->damage->offset == whole.damage->offset);

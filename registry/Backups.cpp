@@ -1,5 +1,10 @@
 #include "registry/Backups.h"
 
+#include "core/FileIO.h"
+#include "registry/ChangeSupport.h"
+#include "registry/RecordSource.h"
+
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -67,4 +72,121 @@ std::vector<fs::path> BackupsSharing(const fs::path& file, const os::FileId& id)
     return found;
 }
 
+Result<fs::path> MakeBackup(const fs::path& file, const LocalTime& t, const ReadOptions& read)
+{
+    auto opened = os::File::Open(file, os::File::Access::Read);
+    if (!opened) return opened.error();
+    const auto info = opened->Info();
+    if (!info) return info.error();
+    auto copy = change::BackupCopy::Create(file, info->mode);
+    if (!copy) return copy.error();
+    RecordSource source(*opened, info->size, read);
+    source.SetTap([&copy](std::uint64_t, std::span<const std::uint8_t> bytes) { return copy->Take(bytes); });
+    if (auto s = source.AdvanceToEnd(); !s) return copy->Failure(s.error());
+    return copy->Place(file, t);
+}
+
+
+namespace change {
+
+Result<BackupCopy> BackupCopy::Create(const fs::path& registry, std::uint32_t mode)
+{
+    const fs::path folder = FolderOf(registry);
+    RemoveLeftovers(folder);
+    auto pending = PendingFile::Create(folder, mode);
+    if (!pending) return Unchanged(BackupError(pending.error()));
+    return BackupCopy(std::move(*pending));
+}
+
+Status BackupCopy::Take(std::span<const std::uint8_t> bytes)
+{
+    auto s = m_pending.Append(bytes);
+    if (!s) m_failure = s.error();
+    return s;
+}
+
+Error BackupCopy::Failure(Error walkError) const { return m_failure ? Unchanged(BackupError(*m_failure)) : walkError; }
+
+Result<fs::path> BackupCopy::Place(const fs::path& registry, const LocalTime& t)
+{
+    auto placed = m_pending.PlaceFirstFree(BackupNames(registry, t), kMaxBackupNames);
+    if (!placed) {
+        // Under its name but not confirmed on the disk: no change follows,
+        // so the backup goes again.
+        if (placed.error().code == ErrorCode::NotConfirmed) (void)os::RemoveFile(placed.error().file);
+        return Unchanged(BackupError(placed.error()));
+    }
+    return placed;
+}
+
+Status BackupCopy::CopyFrom(os::File& file, std::uint64_t size, std::size_t piece)
+{
+    Bytes bytes(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(size, 1), piece)));
+    for (std::uint64_t at = 0; at < size;) {
+        const auto part = std::span(bytes).first(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), size - at)));
+        if (auto s = file.ReadAt(at, part); !s) return s;
+        if (auto s = Take(part); !s) return Unchanged(BackupError(s.error()));
+        at += part.size();
+    }
+    return Ok{};
+}
+
+std::function<fs::path(int)> BackupCopy::BackupNames(const fs::path& registry, const LocalTime& t)
+{
+    return [base = BackupName(registry, t)](int n) {
+        fs::path name = base;
+        if (n > 1) name += "_" + std::to_string(n);
+        return name;
+    };
+}
+
+Status SeparateBackup(Opened& reg, const fs::path& backup, std::size_t piece)
+{
+    const auto failed = [&backup](const Error& e) {
+        return Unchanged(Error{e.code,
+                               "백업화일 " + Quoted(backup) + " 이(가) 레지스트리화일의 다른 이름으로 남아 있어 따로 떼어 놓으려 했지만 못했습니다: " +
+                                   e.message,
+                               -1, backup});
+    };
+    auto copy = PendingFile::Create(FolderOf(backup), reg.info.mode);
+    if (!copy) return failed(copy.error());
+    (void)copy->File().TakeOwnershipOf(reg.info);
+    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(reg.info.size, 1), piece)));
+    for (std::uint64_t at = 0; at < reg.info.size;) {
+        const auto part = std::span(buffer).first(static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), reg.info.size - at)));
+        if (auto s = reg.file.ReadAt(at, part); !s) return failed(s.error());
+        if (auto s = copy->Append(part); !s) return failed(s.error());
+        at += part.size();
+    }
+    (void)copy->File().SetModified(reg.info.modifiedNs);
+    if (auto s = copy->Replace(backup, &reg.file); !s && s.error().code != ErrorCode::NotConfirmed) return failed(s.error());
+    return Ok{};
+}
+
+Result<fs::path> BackupByLink(os::File& reg, const os::FileInfo& info, const fs::path& target, const fs::path& file,
+                              const LocalTime& t, std::size_t piece)
+{
+    const auto names = BackupCopy::BackupNames(file, t);
+    for (int n = 1; n <= kMaxBackupNames; ++n) {
+        const fs::path name = names(n);
+        auto linked = os::LinkNoReplace(target, name);
+        if (linked) {
+            if (auto s = os::SyncFolder(FolderOf(name)); !s) {
+                (void)os::RemoveFile(name);
+                return Unchanged(BackupError(s.error()));
+            }
+            return name;
+        }
+        if (linked.error().code == ErrorCode::Exists) continue;
+        if (linked.error().code != ErrorCode::Unsupported) return Unchanged(BackupError(linked.error()));
+        auto copy = BackupCopy::Create(file, info.mode);
+        if (!copy) return copy.error();
+        if (auto s = copy->CopyFrom(reg, info.size, piece); !s) return s.error();
+        return copy->Place(file, t);
+    }
+    return Unchanged(BackupError(Error{ErrorCode::Exists, Quoted(names(1)) + " 부터 " + std::to_string(kMaxBackupNames) +
+                                                              "개의 이름이 모두 쓰이고 있습니다.", -1, names(1)}));
+}
+
+} // namespace change
 } // namespace mrv::registry

@@ -5,6 +5,8 @@
 
 #include "core/FileSystem.h"
 #include "core/LocalClock.h"
+#include "core/Result.h"
+#include "registry/ReadOptions.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,6 +14,8 @@
 #include <vector>
 
 namespace mrv::registry {
+
+using LocalTime = mrv::LocalTime;   // backup names use it to the second
 
 // "<path>_<year>_<day>_<hour>_<minute>_<second>".
 std::filesystem::path BackupName(const std::filesystem::path& file, const LocalTime& t);
@@ -37,5 +41,10 @@ std::optional<BackupNameFields> ParseBackupName(std::string_view registryName, s
 // with identity id under another name: left by a deletion that was killed
 // or refused between giving the registry its backup name and replacing it.
 std::vector<std::filesystem::path> BackupsSharing(const std::filesystem::path& file, const os::FileId& id);
+
+// Copies file to its backup name. Never replaces an existing file: when the
+// name is taken, "_2", "_3", ... is added. The copy appears under its name
+// only once it is whole and on the disk. Yields the name written.
+Result<std::filesystem::path> MakeBackup(const std::filesystem::path& file, const LocalTime& t, const ReadOptions& read = {});
 
 } // namespace mrv::registry

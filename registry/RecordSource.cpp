@@ -29,13 +29,11 @@ RecordSource::PageAligned RecordSource::AllocatePages(std::size_t n)
 
 namespace {
 
-// Files larger than this many pieces, and than this many bytes, are read
-// ahead on a second thread; for smaller ones the thread, and the memory of the
+// Files larger than this many pieces, and than ReadOptions::readAheadAbove
+// bytes, are read ahead on a second thread; for smaller ones the thread, and the memory of the
 // pieces it keeps ready, cost more than it gains (a registry of 100,000 entries
 // is 15 MiB, and lists faster read when asked).
 constexpr std::uint64_t kPiecesBeforeReadingAhead = 4;
-constexpr std::uint64_t kBytesBeforeReadingAhead = std::uint64_t{32} << 20;
-std::uint64_t g_bytesBeforeReadingAhead = kBytesBeforeReadingAhead;
 // Pieces read when asked are at most this large: the walk then works through
 // bytes the read has just put in the processor's cache.
 constexpr std::size_t kPieceReadWhenAsked = 256 * 1024;
@@ -49,9 +47,10 @@ constexpr std::size_t kPiecesAhead = 2;
 // a thread of its own while the walk works through the piece before.
 class RecordSource::Reader {
 public:
-    Reader(os::File& file, std::uint64_t size, std::size_t piece) : m_file(file), m_size(size), m_piece(piece)
+    Reader(os::File& file, std::uint64_t size, const ReadOptions& read) : m_file(file), m_size(size), m_piece(read.piece)
     {
-        if (size <= kPiecesBeforeReadingAhead * piece || size <= g_bytesBeforeReadingAhead) {
+        const std::size_t piece = read.piece;
+        if (size <= kPiecesBeforeReadingAhead * piece || size <= read.readAheadAbove) {
             m_piece = std::min(piece, kPieceReadWhenAsked);
             return;
         }
@@ -165,17 +164,12 @@ RecordSource::RecordSource(std::span<const std::uint8_t> all)
 {
 }
 
-RecordSource::RecordSource(os::File& file, std::uint64_t size, std::size_t piece)
-    : m_reader(std::make_unique<Reader>(file, size, piece)), m_size(size)
+RecordSource::RecordSource(os::File& file, std::uint64_t size, const ReadOptions& read)
+    : m_reader(std::make_unique<Reader>(file, size, read)), m_size(size)
 {
 }
 
 RecordSource::~RecordSource() = default;
-
-void RecordSource::SetReadAheadAboveForTesting(std::uint64_t bytes)
-{
-    g_bytesBeforeReadingAhead = bytes ? bytes : kBytesBeforeReadingAhead;
-}
 
 Status RecordSource::FlushTap()
 {

@@ -7,6 +7,7 @@
 
 #include "core/FileSystem.h"
 #include "core/Result.h"
+#include "registry/ReadOptions.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +23,7 @@ public:
     using Tap = std::function<Status(std::uint64_t offset, std::span<const std::uint8_t> bytes)>;
 
     explicit RecordSource(std::span<const std::uint8_t> all);
-    RecordSource(os::File& file, std::uint64_t size, std::size_t piece);
+    RecordSource(os::File& file, std::uint64_t size, const ReadOptions& read);
     ~RecordSource();
     RecordSource(const RecordSource&) = delete;
     RecordSource& operator=(const RecordSource&) = delete;
@@ -55,10 +56,6 @@ public:
     Status AdvanceToEnd();
 
     void SetTap(Tap tap) { m_tap = std::move(tap); }
-
-    // Files of more than this many bytes are read ahead on a second thread
-    // (0: the usual size again).
-    static void SetReadAheadAboveForTesting(std::uint64_t bytes);
 
     // Memory aligned to a page: the system copies from its file cache to
     // such memory several times faster than to memory a few bytes off.

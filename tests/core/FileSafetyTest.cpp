@@ -377,14 +377,7 @@ TEST_F(Leftovers, OnlyThoseOfWritersThatAreGoneAreRemoved)
 
 // ---- reading in pieces -----------------------------------------------------------------------
 
-class SmallPieces : public ScratchDir, public ::testing::WithParamInterface<std::size_t> {
-protected:
-    void TearDown() override
-    {
-        SetReadPieceForTesting(0);
-        ScratchDir::TearDown();
-    }
-};
+class SmallPieces : public ScratchDir, public ::testing::WithParamInterface<std::size_t> {};
 
 // With pieces smaller than a record, every record and text crosses a border
 // of the buffer; the results must not change.
@@ -402,9 +395,13 @@ TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
         SCOPED_TRACE(file.size());
         const Listing whole = ParseListing(file);
         WriteBytes(reg, file);
-        SetReadPieceForTesting(GetParam());
+        ReadOptions small;
+        small.piece = GetParam();
+        ChangeOptions changes;
+        changes.read = small;
         std::vector<std::string> seen;
-        const auto summary = VisitList(reg, [&seen](const Entry& e) { seen.emplace_back(std::string(e.title) + "|" + std::string(e.path)); });
+        const auto summary = VisitList(reg, [&seen](const Entry& e) { seen.emplace_back(std::string(e.title) + "|" + std::string(e.path)); },
+                                       small);
         ASSERT_TRUE(summary.ok());
         ASSERT_EQ(seen.size(), whole.entries.size());
         for (std::size_t i = 0; i < seen.size(); ++i)
@@ -415,11 +412,11 @@ TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
         }
 
         if (whole.damage || whole.entries.empty()) continue;
-        const auto appended = Append(reg, ModCardFields(), kNoon);
+        const auto appended = Append(reg, ModCardFields(), kNoon, changes);
         ASSERT_TRUE(appended.ok()) << appended.error().message;
         EXPECT_EQ(FileBytes(*appended->backup), file);
         const Bytes afterAppend = FileBytes(reg);
-        const auto deleted = Delete(reg, 1, LocalTime{2005, 8, 9, 12, 0, 6});
+        const auto deleted = Delete(reg, 1, LocalTime{2005, 8, 9, 12, 0, 6}, changes);
         ASSERT_TRUE(deleted.ok()) << deleted.error().message;
         EXPECT_EQ(FileBytes(*deleted->backup), afterAppend);
         EXPECT_EQ(FileBytes(reg), RemoveRecord(afterAppend, 1).value());
@@ -431,10 +428,10 @@ TEST_P(SmallPieces, ListAppendAndDeleteGiveTheSameBytes)
 // to keep the test small).
 TEST_F(ScratchDir, ALargeRegistryReadAheadListsAndChangesAsAnyOther)
 {
-    RecordSource::SetReadAheadAboveForTesting(std::size_t{8} << 20);
-    struct Reset {
-        ~Reset() { RecordSource::SetReadAheadAboveForTesting(0); }
-    } reset;
+    ReadOptions early;
+    early.readAheadAbove = std::size_t{8} << 20;
+    ChangeOptions changes;
+    changes.read = early;
     Bytes records;
     for (int i = 0; i < 60000; ++i) {
         const Bytes r = MiniRecord("ZQT/MOD/MOD_Dat" + std::to_string(i) + '\0', "song " + std::to_string(i), 120);
@@ -450,11 +447,11 @@ TEST_F(ScratchDir, ALargeRegistryReadAheadListsAndChangesAsAnyOther)
         EXPECT_EQ(e.title, whole.entries[i].title);
         EXPECT_EQ(e.path, whole.entries[i].path);
         ++i;
-    });
+    }, early);
     ASSERT_TRUE(summary.ok());
     EXPECT_FALSE(summary->damage);
     EXPECT_EQ(i, 60000u);
-    const auto deleted = Delete(reg, 30000, kNoon);
+    const auto deleted = Delete(reg, 30000, kNoon, changes);
     ASSERT_TRUE(deleted.ok()) << deleted.error().message;
     EXPECT_EQ(FileBytes(reg), RemoveRecord(file, 30000).value());
     EXPECT_EQ(FileBytes(*deleted->backup), file);

@@ -1,0 +1,97 @@
+// What the backups and the changes of a registry share: the words of a change
+// that did not happen or was not confirmed, the registry opened for a change,
+// and the backups as a change writes them. Not for use outside registry/.
+#pragma once
+
+#include "core/FileIO.h"
+#include "core/FileSystem.h"
+#include "core/LocalClock.h"
+#include "core/Result.h"
+#include "registry/RecordSource.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace mrv::registry::change {
+namespace fs = std::filesystem;
+
+inline constexpr std::string_view kBackupFailed = "백업화일을 만들 수 없습니다"; // the backup could not be made
+// Backups made within one second get "_2", "_3", ... up to this many names.
+inline constexpr int kMaxBackupNames = 1000;
+
+inline fs::path FolderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
+
+inline Error WithFile(Error e, const fs::path& file)
+{
+    if (e.file.empty()) e.file = file;
+    return e;
+}
+
+inline Error Unchanged(Error e)
+{
+    e.message += " 레지스트리화일은 바꾸지 않았습니다.";
+    return e;
+}
+
+inline Error BackupError(Error e)
+{
+    e.code = ErrorCode::BackupFailed;
+    e.message = std::string(kBackupFailed) + ". " + e.message;
+    return e;
+}
+
+// A change that may or may not have reached the disk.
+inline Error NotConfirmed(Error e, std::string_view what, const std::optional<fs::path>& backup)
+{
+    e.code = ErrorCode::NotConfirmed;
+    e.message += " ";
+    e.message += what;
+    if (backup) e.message += " 바꾸기 전의 화일은 " + Quoted(*backup) + " 에 있습니다.";
+    return e;
+}
+
+// Writes the bytes of a registry that the walk moves past into a backup.
+class BackupCopy {
+public:
+    static Result<BackupCopy> Create(const fs::path& registry, std::uint32_t mode);
+    Status Take(std::span<const std::uint8_t> bytes);
+    // The error of a walk whose tap may have been this copy.
+    Error Failure(Error walkError) const;
+    // Puts the whole copy under the backup name of registry at time t: the
+    // first of name, name_2, name_3, ... that is free.
+    Result<fs::path> Place(const fs::path& registry, const LocalTime& t);
+    // Copies all of an open file, for when the pass over it could not.
+    Status CopyFrom(os::File& file, std::uint64_t size, std::size_t piece);
+    // The names a backup of registry at time t may take, first to last.
+    static std::function<fs::path(int)> BackupNames(const fs::path& registry, const LocalTime& t);
+
+private:
+    explicit BackupCopy(PendingFile pending) : m_pending(std::move(pending)) {}
+
+    PendingFile m_pending;
+    std::optional<Error> m_failure;
+};
+
+struct Opened {
+    fs::path target;   // the file itself, links followed
+    os::File file;
+    os::FileInfo info;
+};
+
+// Gives a backup that is the registry under another name (a deletion killed
+// or refused between linking it and its rename) bytes of its own, with the
+// registry's time. The registry may be closed afterwards (Windows renames
+// over no open file).
+Status SeparateBackup(Opened& reg, const fs::path& backup, std::size_t piece);
+
+// The backup of a registry that is about to be replaced by a rename: the old
+// file itself under the backup name (a copy where the file system has no
+// hard links).
+Result<fs::path> BackupByLink(os::File& reg, const os::FileInfo& info, const fs::path& target, const fs::path& file,
+                              const LocalTime& t, std::size_t piece);
+
+} // namespace mrv::registry::change
