@@ -6,6 +6,8 @@
 #include "core/Types.h"
 
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace mrv::cli {
 
@@ -18,7 +20,9 @@ std::span<const Command> RegistryCommands();   // list, add, delete, check
 std::span<const Command> LinkCommands();       // make-link, show-link
 
 // The title the main window starts with, UTF-8.
-constexpr const char* kDefaultTitle = "노래제목입력";
+std::string DefaultTitleUtf8();
+// An option's help with its default: "<what> (기본값 <value>)".
+std::string WithDefault(std::string_view what, std::string_view value);
 
 // --kind mrv|mod, --number 0..99999, --location 0..5, as the link maker takes them.
 ArgSpec KindOption();

@@ -19,7 +19,7 @@ int Fail(Console& c, std::string_view command, const Error& e)
 
 int RunMakeLink(const Args& args, Console& c)
 {
-    auto title = ToCp949(args.Text("--title", kDefaultTitle), "--title");
+    auto title = ToCp949(args.Text("--title", DefaultTitleUtf8()), "--title");
     if (!title) return Fail(c, "make-link", title.error());
     auto written = link::WriteLinkFile(os::PathFromUtf8(args.positionals[0]), KindOf(args), *title, LocationOf(args), NumberOf(args));
     if (!written) return Fail(c, "make-link", written.error());
@@ -62,10 +62,12 @@ int RunShowLink(const Args& args, Console& c)
     return kExitOk;
 }
 
+const std::string kTitleHelp = WithDefault("곡 제목, 한글 코드로 50바이트까지", DefaultTitleUtf8());
+
 const Command kCommands[] = {
     {{"make-link", "메인 창의 \"만들기\" 처럼 링크 화일을 FOLDER 에 쓰고 그 경로를 보입니다. 같은 이름의 화일은 바꿉니다.",
       {{"FOLDER", ValueType::Text, "링크 화일을 쓸 폴더"}},
-      {{"--title", ValueType::Text, "곡 제목, 한글 코드로 50바이트까지 (기본값 노래제목입력)"},
+      {{"--title", ValueType::Text, kTitleHelp.c_str()},
        KindOption(),
        NumberOption(),
        LocationOption()}},

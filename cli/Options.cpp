@@ -1,8 +1,21 @@
 #include "cli/Commands.h"
 
+#include "core/Types.h"
 #include "link/LinkFile.h"
+#include "text/Cp949.h"
 
 namespace mrv::cli {
+
+std::string DefaultTitleUtf8() { return text::Cp949ToUtf8Lossy(kDefaultTitle); }
+
+std::string WithDefault(std::string_view what, std::string_view value)
+{
+    std::string help(what);
+    help += " (기본값 ";
+    help += value;
+    help += ")";
+    return help;
+}
 
 ArgSpec KindOption()
 {

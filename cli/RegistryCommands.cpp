@@ -5,6 +5,7 @@
 #include "cli/Output.h"
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
+#include "registry/Messages.h"
 #include "registry/RegistryFile.h"
 
 #include <algorithm>
@@ -15,9 +16,6 @@ namespace mrv::cli {
 namespace {
 namespace fs = std::filesystem;
 namespace reg = mrv::registry;
-
-// The window's deletion question, after "[title : path] ".
-constexpr const char* kDeleteQuestion = "을 목록에서 삭제 하시겠습니까?";
 
 int Fail(Console& c, std::string_view command, Error e, const fs::path& file)
 {
@@ -70,7 +68,7 @@ Result<reg::EntryFields> FieldsOf(const Args& args)
     f.fileSize = static_cast<std::int32_t>(args.Integer("--size", f.fileSize));
     f.playTime = static_cast<std::int32_t>(args.Integer("--time", f.playTime));
 
-    auto title = ToCp949(args.Text("--title", kDefaultTitle), "--title");
+    auto title = ToCp949(args.Text("--title", DefaultTitleUtf8()), "--title");
     if (!title) return title.error();
     f.title = std::move(*title);
 
@@ -118,23 +116,6 @@ bool IsYes(std::string answer)
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "예" || answer == "네";
 }
 
-// The entry at index, read for the confirmation.
-Result<reg::ShownEntry> EntryAt(const fs::path& file, std::size_t index)
-{
-    std::optional<reg::ShownEntry> found;
-    std::size_t at = 0;
-    auto summary = reg::VisitList(file, [&](const reg::Entry& e) {
-        if (at++ == index) found = reg::ShownEntry{std::string(e.title), std::string(e.path)};
-    });
-    if (!summary) return summary.error();
-    if (summary->damage) return *summary->damage;
-    if (!found) {
-        return Error{ErrorCode::OutOfRange,
-                     std::to_string(index) + "번 항목이 없습니다: 목록에는 항목이 " + std::to_string(at) + "개 있습니다.", -1, file};
-    }
-    return *found;
-}
-
 int RunDelete(const Args& args, Console& c)
 {
     const fs::path file = FileArg(args);
@@ -144,10 +125,9 @@ int RunDelete(const Args& args, Console& c)
         if (!c.inIsTerminal) {
             return Refuse(c, "delete", "표준 입력이 터미널이 아니라서 확인을 받을 수 없습니다. 확인 없이 지우려면 --yes 를 붙이세요.");
         }
-        auto shown = EntryAt(file, index);
+        auto shown = reg::EntryAt(file, static_cast<int>(index));
         if (!shown) return Fail(c, "delete", shown.error(), file);
-        c.err << "[" << ToUtf8(shown->title) << " : " << ToUtf8(shown->path) << "] " << kDeleteQuestion << " (y/N) "
-              << std::flush;
+        c.err << reg::messages::DeleteQuestion(ToUtf8(shown->title), ToUtf8(shown->path)) << " (y/N) " << std::flush;
         std::string answer;
         if (!std::getline(c.in, answer) || !IsYes(answer)) return Refuse(c, "delete", "지우지 않았습니다.");
         // While the question was open another program may have changed the
@@ -157,7 +137,7 @@ int RunDelete(const Args& args, Console& c)
 
     auto outcome = reg::Delete(file, static_cast<int>(index), c.now(), options);
     if (!outcome) {
-        if (outcome.error().code == ErrorCode::Stale) return Refuse(c, "delete", "확인하는 동안 화일이 바뀌었습니다. 지우지 않았습니다.");
+        if (outcome.error().code == ErrorCode::Stale) return Refuse(c, "delete", outcome.error().message);
         return Fail(c, "delete", outcome.error(), file);
     }
     c.changedFile = true;
@@ -187,6 +167,17 @@ int RunCheck(const Args& args, Console& c)
 
 const ArgSpec kFileArg{"FILE", ValueType::Text, "레지스트리 화일 (modreg.dat)"};
 
+// The defaults the help names are those of the format.
+const AudioInfo kAudio = reg::DefaultAudioInfo();
+const std::string kTitleHelp = WithDefault("곡 제목", DefaultTitleUtf8());
+const std::string kSizeHelp = WithDefault("음원 화일 크기, 바이트", std::to_string(reg::kDefaultFileSize));
+const std::string kTimeHelp = WithDefault("재생 시간, 초", std::to_string(reg::kDefaultPlayTime));
+const std::string kCopyrightHelp = WithDefault("저작권자", ToUtf8(kAudio.copyrightHolder));
+const std::string kBitrateHelp = WithDefault("Bitrate", ToUtf8(kAudio.bitrate));
+const std::string kKbpsHelp = WithDefault("kbps", ToUtf8(kAudio.kbps));
+const std::string kRateHelp = WithDefault("샘플링 주파수 kHz", ToUtf8(kAudio.samplingRate));
+const std::string kFormatHelp = WithDefault("오디오 음원 포멧 방식", ToUtf8(kAudio.audioFormat));
+
 const Command kCommands[] = {
     {{"list", "레지스트리의 항목을 한 줄에 하나씩 보입니다: 번호<탭>제목<탭>경로 (번호는 0부터).",
       {kFileArg},
@@ -194,17 +185,17 @@ const Command kCommands[] = {
      RunList},
     {{"add", "메인 창의 \"추가 -->\" 처럼 항목을 하나 덧붙입니다. 같은 경로나 같은 제목이 있으면 거부합니다.",
       {kFileArg},
-      {{"--title", ValueType::Text, "곡 제목 (기본값 노래제목입력)"},
+      {{"--title", ValueType::Text, kTitleHelp.c_str()},
        KindOption(),
        NumberOption(),
        LocationOption(),
-       {"--size", ValueType::Integer, "음원 화일 크기, 바이트 (기본값 1048576)", INT32_MIN, INT32_MAX, {}},
-       {"--time", ValueType::Integer, "재생 시간, 초 (기본값 60)", INT32_MIN, INT32_MAX, {}},
-       {"--copyright", ValueType::Text, "저작권자 (기본값 모토롤라MS400)"},
-       {"--bitrate", ValueType::Text, "Bitrate (기본값 128.00)"},
-       {"--kbps", ValueType::Text, "kbps (기본값 128.00)"},
-       {"--rate", ValueType::Text, "샘플링 주파수 kHz (기본값 44.10)"},
-       {"--format", ValueType::Text, "오디오 음원 포멧 방식 (기본값 HE-AAC (MP4))"},
+       {"--size", ValueType::Integer, kSizeHelp.c_str(), INT32_MIN, INT32_MAX, {}},
+       {"--time", ValueType::Integer, kTimeHelp.c_str(), INT32_MIN, INT32_MAX, {}},
+       {"--copyright", ValueType::Text, kCopyrightHelp.c_str()},
+       {"--bitrate", ValueType::Text, kBitrateHelp.c_str()},
+       {"--kbps", ValueType::Text, kKbpsHelp.c_str()},
+       {"--rate", ValueType::Text, kRateHelp.c_str()},
+       {"--format", ValueType::Text, kFormatHelp.c_str()},
        {"--no-backup", ValueType::Flag, "백업화일을 만들지 않습니다."}}},
      RunAdd},
     {{"delete", "INDEX 번 항목을 지웁니다. 먼저 터미널에서 확인을 받고, 언제나 백업화일을 만듭니다.",

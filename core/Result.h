@@ -38,6 +38,10 @@ struct Error {
     std::string message;            // UTF-8, Korean, whole sentence, for the user
     std::int64_t offset = -1;       // byte offset in the file where it went wrong, -1 if none
     std::filesystem::path file;     // the file concerned, empty if none
+    // What a front end may build a sentence of its own from, where it wants
+    // one: the entry concerned (from 0) and how many entries there are; -1 if none.
+    std::int64_t index = -1;
+    std::int64_t count = -1;
 };
 
 template <class T>

@@ -8,6 +8,7 @@
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
 #include "text/Cp949.h"
+#include "res/Strings.h"
 #include "platform/Services.h"
 #include "dialogs/FolderChooser.h"
 
@@ -21,7 +22,7 @@ using mrv::text::K;
 
 namespace {
 
-constexpr const char* kCaption = "ZQM Search";
+const std::string kCaption(kSearchCaption);
 // At most this many selected rows are copied by one press of "->".
 constexpr std::size_t kMaxCopiedRows = 201;
 // Where the rename popup goes, in pixels for 굴림 from the window's outer

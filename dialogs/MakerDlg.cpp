@@ -51,7 +51,7 @@ void ShowPicture(int templateId)
 
 const std::string& DefaultTitle()
 {
-    static const std::string title = K("노래제목입력");
+    static const std::string title(mrv::kDefaultTitle);
     return title;
 }
 
@@ -174,8 +174,8 @@ bool CMakerDlg::OnInitDialog()
     m_strTargetName = "1.zqm";
     m_strSaveFolder = StartSaveFolder();
     m_nEntryNumber = 1;
-    m_nFileSize = 1048576;
-    m_nPlayTime = 60;
+    m_nFileSize = mrv::registry::kDefaultFileSize;
+    m_nPlayTime = mrv::registry::kDefaultPlayTime;
     m_bNoBackup = 0;
     m_nEntryKind = 0;
     m_nLinkKind = 0;

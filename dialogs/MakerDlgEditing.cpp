@@ -11,25 +11,26 @@
 #include "platform/Services.h"
 #include "dialogs/RegistryErrorBox.h"
 #include "registry/RegistryFile.h"
-#include "registry/RegistryMessages.h"
+#include "registry/Messages.h"
+#include "res/Strings.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
 using mrv::text::K;
 namespace messages = mrv::registry::messages;
 
-constexpr const char* kCaption = "Morvanta Maker";
+const std::string kCaption(kRegistryCaption);
 constexpr const char* kOpenFileFirst = "먼저 modreg.dat 화일을 먼져 여세요....";   // open modreg.dat first
-constexpr const char* kConfirmDelete = "[%s : %s] 을 목록에서 삭제 하시겠습니까?"; // delete [title : path]?
+
 // The file no longer holds, at the row's position, the entry the row shows:
-// some other program changed it since it was listed.
-constexpr const char* kListOutOfDate =
-    "레지스트리화일이 목록을 읽은 뒤에 바뀌었습니다. 목록을 다시 읽었으니 지울 항목을 다시 고르세요.";
+// some other program changed it since it was listed. The list is read again.
+std::string ListOutOfDateText()
+{
+    return K(std::string(messages::kChangedSinceShown) + " 목록을 다시 읽었으니 지울 항목을 다시 고르세요.");
+}
 
 // The confirmation quotes the row's texts as read through a 50-byte buffer:
 // at most 49 bytes each, never half a double-byte character.
@@ -61,12 +62,8 @@ bool ListMayBeStale(mrv::ErrorCode code)
 
 std::string ConfirmDeleteText(const std::string& title, const std::string& path)
 {
-    const std::string format = K(kConfirmDelete);
-    const std::string shortTitle(mrv::text::Cp949Prefix(title, kConfirmTextBytes));
-    const std::string shortPath(mrv::text::Cp949Prefix(path, kConfirmTextBytes));
-    std::vector<char> text(format.size() + shortTitle.size() + shortPath.size() + 1);
-    const int n = std::snprintf(text.data(), text.size(), format.c_str(), shortTitle.c_str(), shortPath.c_str());
-    return std::string(text.data(), n < 0 ? 0 : static_cast<std::size_t>(n));
+    return messages::DeleteQuestion(mrv::text::Cp949Prefix(title, kConfirmTextBytes),
+                                    mrv::text::Cp949Prefix(path, kConfirmTextBytes), K(messages::kDeleteQuestion));
 }
 
 } // namespace
@@ -134,7 +131,7 @@ void CMakerDlg::OnRClickRegistryList(NotifyHeader*, MessageResult* pResult)
     // holds the file, that the file still has this row's entry there.
     const auto& entries = m_listed.listing.entries;
     if (static_cast<std::size_t>(row) >= entries.size()) {
-        MessageBoxCp949(K(kListOutOfDate), kCaption, MsgBox::Ok | MsgBox::IconError);
+        MessageBoxCp949(ListOutOfDateText(), kCaption, MsgBox::Ok | MsgBox::IconError);
         LoadRegistryList();
         return;
     }
@@ -143,7 +140,7 @@ void CMakerDlg::OnRClickRegistryList(NotifyHeader*, MessageResult* pResult)
     auto deleted = mrv::registry::Delete(m_strRegistryPath, row, Now(), options);
     if (!deleted) {
         const mrv::Error& e = deleted.error();
-        if (e.code == mrv::ErrorCode::Stale) MessageBoxCp949(K(kListOutOfDate), kCaption, MsgBox::Ok | MsgBox::IconError);
+        if (e.code == mrv::ErrorCode::Stale) MessageBoxCp949(ListOutOfDateText(), kCaption, MsgBox::Ok | MsgBox::IconError);
         else ShowRegistryError(*this, e);
         if (ListMayBeStale(e.code)) LoadRegistryList();
         return;

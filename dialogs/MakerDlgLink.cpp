@@ -8,6 +8,7 @@
 #include "core/FileIO.h"
 #include "link/LinkFile.h"
 #include "text/Cp949.h"
+#include "res/Strings.h"
 #include "dialogs/FolderChooser.h"
 
 #include <optional>
@@ -19,7 +20,7 @@ using mrv::text::K;
 
 namespace {
 
-constexpr const char* kCaption = "MRV_Dat000xx Maker";
+const std::string kCaption(kLinkMakerCaption);
 constexpr int kMaxNumber = mrv::link::kMaxLinkNumber;
 // A link number outside 0..99999 falls back to 0, an entry number to 1.
 constexpr int kLinkNumberFallback = 0;

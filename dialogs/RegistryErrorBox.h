@@ -6,5 +6,5 @@
 
 class CDialog;
 
-// A message box with the error's Korean text, caption "Morvanta Maker", error icon.
+// A message box with the error's Korean text, the registry's caption, error icon.
 void ShowRegistryError(CDialog& owner, const mrv::Error& error);

@@ -3,7 +3,7 @@
 #include "registry/Backups.h"
 #include "registry/ChangeSupport.h"
 #include "registry/RecordSource.h"
-#include "registry/RegistryMessages.h"
+#include "registry/Messages.h"
 #include "registry/Walk.h"
 
 #include <algorithm>
@@ -140,8 +140,10 @@ Status MoveUpInPlace(os::File& reg, const Walked& w, const Doomed& d, const fs::
 // Indexes count from 0, as mrvtool shows them.
 Error NoSuchEntry(int index, std::int32_t entryCount)
 {
-    return Error{ErrorCode::OutOfRange,
-                 Num(index) + "번 항목이 없습니다: 목록에는 항목이 " + Num(entryCount) + "개 있습니다.", -1, {}};
+    Error e{ErrorCode::OutOfRange, messages::NoSuchEntry(index, entryCount), -1, {}};
+    e.index = index;
+    e.count = entryCount;
+    return e;
 }
 
 } // namespace
@@ -253,7 +255,9 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
     if (walked->damage) return WithFile(*walked->damage, file);
     if (!doomed) return WithFile(NoSuchEntry(index, walked->entryCount), file);
     if (options.expected && (options.expected->title != doomed->title || options.expected->path != doomed->path)) {
-        return Error{ErrorCode::Stale, "레지스트리화일이 목록을 읽은 뒤에 바뀌었습니다. 지우지 않았습니다.", -1, file};
+        Error e{ErrorCode::Stale, std::string(messages::kChangedSinceShown) + " " + std::string(messages::kNothingDeleted), -1, file};
+        e.index = index;
+        return e;
     }
     if (auto s = source.AdvanceToEnd(); !s) return failed(s.error());
 

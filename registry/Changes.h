@@ -20,12 +20,6 @@ namespace mrv::registry {
 // program's window or another mrvtool) before it gives up.
 constexpr std::chrono::milliseconds kLockWait{2000};
 
-// The entry a row of a list showed, as the list's texts: up to the first zero.
-struct ShownEntry {
-    std::string title;
-    std::string path;
-};
-
 struct ChangeOptions {
     // Append: refuse an entry whose path or title the file already holds
     // (DuplicatePath before DuplicateTitle, as the window checks them).

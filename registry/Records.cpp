@@ -1,6 +1,7 @@
 #include "registry/Records.h"
 
 #include "core/ByteIO.h"
+#include "registry/Messages.h"
 #include "registry/RecordSource.h"
 #include "registry/Walk.h"
 
@@ -239,6 +240,24 @@ Result<Summary> WalkFile(const fs::path& file, const ReadOptions& read, Visit&& 
 Result<Summary> VisitList(const fs::path& file, const std::function<void(const Entry&)>& visit, const ReadOptions& read)
 {
     return WalkFile(file, read, [&visit](const RecordView& r) { visit(EntryOf(r)); });
+}
+
+Result<ShownEntry> EntryAt(const fs::path& file, int index, const ReadOptions& read)
+{
+    std::optional<ShownEntry> found;
+    int at = 0;
+    auto summary = VisitList(file, [&](const Entry& e) {
+        if (at++ == index) found = ShownEntry{std::string(e.title), std::string(e.path)};
+    }, read);
+    if (!summary) return summary.error();
+    if (summary->damage) return *summary->damage;
+    if (!found) {
+        Error e{ErrorCode::OutOfRange, messages::NoSuchEntry(index, at), -1, file};
+        e.index = index;
+        e.count = at;
+        return e;
+    }
+    return *found;
 }
 
 Result<Summary> VisitRawList(const fs::path& file, const std::function<void(const RawEntry&)>& visit,

@@ -37,13 +37,17 @@ constexpr std::size_t kMaxRecordBody = 1024;
 // handset's, and so a damaged or wrong file cannot exhaust the memory.
 constexpr std::uint64_t kMaxRegistryBytes = std::uint64_t{1} << 30;
 
+// A new entry's file size and play time until the user says otherwise.
+constexpr std::int32_t kDefaultFileSize = 1048576;
+constexpr std::int32_t kDefaultPlayTime = 60;
+
 struct EntryFields {                 // all texts are CP949 bytes
     LinkKind kind = LinkKind::Mrv;   // chooses path format and trailer
     std::string linkName;            // e.g. "MRV_Dat00001"
     std::string title;
     AudioInfo audio;
-    std::int32_t playTime = 60;
-    std::int32_t fileSize = 1048576;
+    std::int32_t playTime = kDefaultPlayTime;
+    std::int32_t fileSize = kDefaultFileSize;
     StorageLocation location = 0;    // MOD trailer: <=3 internal, >=4 memory card
 };
 
@@ -90,6 +94,16 @@ Listing ParseListing(std::span<const std::uint8_t> bytes);
 // not a regular file or is larger than kMaxRegistryBytes; damage is told in
 // the listing.
 Result<Listing> ReadList(const std::filesystem::path& file, const ReadOptions& read = {});
+
+// An entry as a list shows it: its texts up to the first zero.
+struct ShownEntry {
+    std::string title;
+    std::string path;
+};
+
+// The entry at index (from 0). OutOfRange, with the index and the count,
+// where the registry has none there; the damage of a damaged file.
+Result<ShownEntry> EntryAt(const std::filesystem::path& file, int index, const ReadOptions& read = {});
 
 // What a walk over a whole registry found besides its entries.
 struct Summary {
