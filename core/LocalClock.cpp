@@ -1,5 +1,7 @@
 #include "core/LocalClock.h"
 
+#include "core/SystemRules.h"
+
 #include <chrono>
 #include <ctime>
 
@@ -9,13 +11,7 @@ LocalTime LocalNow()
 {
     const auto now = std::chrono::system_clock::now();
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    // The reentrant forms: localtime's result is shared by every thread.
-#if defined(_WIN32)
-    localtime_s(&local, &seconds);
-#else
-    localtime_r(&seconds, &local);
-#endif
+    const std::tm local = os::LocalCalendar(seconds);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
             local.tm_min,         local.tm_sec,     static_cast<int>(ms.count())};

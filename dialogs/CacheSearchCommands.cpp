@@ -6,6 +6,7 @@
 #include "dialogs/RenameEditDlg.h"
 #include "cache/SavedFiles.h"
 #include "core/FileSystem.h"
+#include "core/SystemRules.h"
 #include "link/LinkFile.h"
 #include "text/Cp949.h"
 #include "res/Strings.h"
@@ -42,14 +43,7 @@ const std::string& FolderPrompt()
 std::optional<std::string> TypedFileName(const std::string& cp949)
 {
     auto name = mrv::text::Cp949ToUtf8(cp949);
-    if (!name || name->empty() || *name == "." || *name == "..") return std::nullopt;
-    // A separator would name a file elsewhere; on Windows so would a drive
-    // colon, which on NTFS also names a hidden stream of a file.
-#ifdef _WIN32
-    if (name->find_first_of("/\\:") != std::string::npos) return std::nullopt;
-#else
-    if (name->find('/') != std::string::npos) return std::nullopt;
-#endif
+    if (!name || !mrv::os::IsPlainFileName(*name)) return std::nullopt;
     return name;
 }
 

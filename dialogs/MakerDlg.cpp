@@ -4,6 +4,7 @@
 #include "dialogs/PictureDlg.h"
 #include "dialogs/CacheSearchDlg.h"
 #include "core/FileSystem.h"
+#include "core/SystemRules.h"
 #include "text/Cp949.h"
 #include "platform/Services.h"
 #include "registry/RegistryFile.h"
@@ -69,26 +70,11 @@ static bool CanCreateFilesIn(const std::filesystem::path& folder)
     return true;
 }
 
-// A folder of the installed system (where a package puts the program on
-// Linux): never a place for the user's files, even for root, who could write there.
-static bool IsSystemFolder(const std::filesystem::path& folder)
-{
-#ifdef _WIN32
-    (void)folder;
-    return false;
-#else
-    const std::string text = folder.lexically_normal().string();
-    for (const char* system : {"/usr/", "/bin/", "/sbin/", "/lib/", "/lib32/", "/lib64/", "/opt/", "/snap/", "/etc/"})
-        if (text.rfind(system, 0) == 0) return true;
-    return false;
-#endif
-}
-
 std::filesystem::path StartSaveFolder()
 {
     auto& services = mrv::platform::GetServices();
     std::filesystem::path folder = services.GetProgramFolder();
-    if (IsSystemFolder(folder) || !CanCreateFilesIn(folder)) folder = services.GetHomeFolder();
+    if (mrv::os::IsSystemFolder(folder) || !CanCreateFilesIn(folder)) folder = services.GetHomeFolder();
     // The folder ends in its separator, as the program folder always has.
     if (!folder.empty() && folder.has_filename()) folder += std::filesystem::path::preferred_separator;
     return folder;
