@@ -177,7 +177,7 @@ void BM_SearchWindowIdle(benchmark::State& state)
     fs::last_write_time(g_services.temp, fs::file_time_type::clock::now() - std::chrono::seconds(60));
     Click(IDC_SHOW_SEARCH);
     testing::ProcessEvents(1000);   // the first scans fill the lists
-    if (g_dlgCacheSearch.CacheRows().RowCount() != 256) state.SkipWithError("the cache list does not show the folder");
+    if (g_window->SearchDlgForTesting().CacheRows().RowCount() != 256) state.SkipWithError("the cache list does not show the folder");
     for (auto _ : state) {
         rusage before{}, after{};
         ::getrusage(RUSAGE_SELF, &before);
@@ -216,7 +216,6 @@ int main(int argc, char** argv)
         Restore();
         benchmark::RunSpecifiedBenchmarks();
         g_window = nullptr;
-        g_dlgCacheSearch.DestroyWindow();
         window.DestroyWindow();
     }
     platform::SetServices(nullptr);

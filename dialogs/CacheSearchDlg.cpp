@@ -4,8 +4,6 @@
 #include "platform/Services.h"
 #include "res/Resource.h"
 
-CCacheSearchDlg g_dlgCacheSearch;
-
 namespace {
 
 using mrv::text::K;
@@ -19,6 +17,26 @@ constexpr int kSizeColumnWidth = 95;
 } // namespace
 
 CCacheSearchDlg::CCacheSearchDlg() : CDialog(IDD_CACHE_SEARCH, nullptr) {}
+
+void CCacheSearchDlg::CreateHidden(CDialog& owner)
+{
+    Create(IDD_CACHE_SEARCH, &owner);
+    SetIcon(IDR_MAINFRAME, true);
+    ShowWindow(ShowCmd::Hide);
+    UpdateData(false);
+}
+
+void CCacheSearchDlg::ShowScanning(const std::filesystem::path& saveFolder)
+{
+    ShowWindow(ShowCmd::Show);
+    m_bRefreshActive = 1;
+    if (!saveFolder.empty()) m_strSaveLocation = saveFolder;
+    UpdateData(false);
+}
+
+void CCacheSearchDlg::SetAutoName(const std::string& name) { m_szAutoName = name; }
+
+void CCacheSearchDlg::Destroy() { DestroyWindow(); }
 
 void CCacheSearchDlg::DoDataExchange(CDataExchange* pDX)
 {

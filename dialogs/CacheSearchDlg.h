@@ -1,5 +1,6 @@
 // The ZQM search window: a modeless window beside the main dialog with the
-// cached and the saved .zqm files. One object for the whole process.
+// cached and the saved .zqm files. The main dialog owns it and reaches it
+// through SearchWindow alone.
 #pragma once
 
 #include "cache/CacheScan.h"
@@ -7,13 +8,20 @@
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "dialogs/RowListCtrl.h"
+#include "dialogs/SearchWindow.h"
 
 #include <filesystem>
 #include <string>
 
-class CCacheSearchDlg : public CDialog {
+class CCacheSearchDlg : public CDialog, public SearchWindow {
 public:
     CCacheSearchDlg();
+
+    // SearchWindow
+    void CreateHidden(CDialog& owner) override;
+    void ShowScanning(const std::filesystem::path& saveFolder) override;
+    void SetAutoName(const std::string& name) override;
+    void Destroy() override;
 
     int m_bRefreshActive = 0;       // 1: the timer ticks scan the folders
     std::string m_szAutoName;       // automatic rename name, written by the main dialog
@@ -61,5 +69,3 @@ private:
     mrv::cache::FolderMemo m_memoCache;
     mrv::cache::FolderMemo m_memoSaved;
 };
-
-extern CCacheSearchDlg g_dlgCacheSearch;

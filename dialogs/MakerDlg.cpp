@@ -2,7 +2,6 @@
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/PictureDlg.h"
-#include "dialogs/CacheSearchDlg.h"
 #include "core/FileSystem.h"
 #include "core/SystemRules.h"
 #include "text/Cp949.h"
@@ -182,11 +181,8 @@ bool CMakerDlg::OnInitDialog()
     m_szCopyrightHolder = audio.copyrightHolder;
     m_szAudioFormat = audio.audioFormat;
 
-    g_dlgCacheSearch.Create(IDD_CACHE_SEARCH, this);
-    g_dlgCacheSearch.SetIcon(IDR_MAINFRAME, true);
-    g_dlgCacheSearch.ShowWindow(ShowCmd::Hide);
-    g_dlgCacheSearch.m_szAutoName = kFirstAutoName;
-    g_dlgCacheSearch.UpdateData(false);
+    Search().CreateHidden(*this);
+    Search().SetAutoName(kFirstAutoName);
 
     UpdateData(false);
     return true;
@@ -195,10 +191,7 @@ bool CMakerDlg::OnInitDialog()
 void CMakerDlg::OnShowSearch()
 {
     UpdateData(true);
-    g_dlgCacheSearch.ShowWindow(ShowCmd::Show);
-    g_dlgCacheSearch.m_bRefreshActive = 1;
-    if (!m_strSaveFolder.empty()) g_dlgCacheSearch.m_strSaveLocation = m_strSaveFolder;
-    g_dlgCacheSearch.UpdateData(false);
+    Search().ShowScanning(m_strSaveFolder);
 }
 
 void CMakerDlg::OnOpenFolder()
@@ -212,7 +205,7 @@ void CMakerDlg::OnOpenFolder()
 void CMakerDlg::OnDestroy()
 {
     // The search window belongs to the main dialog and goes with it.
-    g_dlgCacheSearch.DestroyWindow();
+    Search().Destroy();
 }
 
 void CMakerDlg::OnSysCommand(unsigned nID, std::intptr_t lParam)

@@ -3,6 +3,7 @@
 // of each subsystem live in files of their own beside this one.
 #pragma once
 
+#include "dialogs/CacheSearchDlg.h"
 #include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "registry/RegistryFile.h"
@@ -55,6 +56,11 @@ public:
     // The entries list 1020 shows, as last read from the registry file.
     ListedEntries m_listed;
 
+    // The search window, which this dialog owns and reaches only as a SearchWindow.
+    SearchWindow& Search() { return m_dlgCacheSearch; }
+    // The whole of it, for the tests that drive it as a user would.
+    CCacheSearchDlg& SearchDlgForTesting() { return m_dlgCacheSearch; }
+
     // ---- Start-up and the two small commands ----
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
@@ -90,6 +96,9 @@ public:
 
     const MessageMap* GetMessageMap() const override;
     static const MessageMap* GetThisMessageMap();
+
+private:
+    CCacheSearchDlg m_dlgCacheSearch;
 };
 
 // The folder new link files go to when the program starts: the program's

@@ -107,7 +107,7 @@ void CMakerDlg::OnLinkNumberChanged()
     m_strLinkFileName = mrv::link::LinkFileName(m_szLinkPrefix, m_nLinkNumber);
     m_strTargetName = mrv::link::TargetFileName(m_nLinkNumber, KindOf(m_nLinkKind), m_bDcfTarget != 0);
     // The search window renames a saved file to this name on a double click.
-    g_dlgCacheSearch.m_szAutoName = m_strTargetName;
+    Search().SetAutoName(m_strTargetName);
     m_nEntryNumber = m_nLinkNumber;
     UpdateData(false);
 

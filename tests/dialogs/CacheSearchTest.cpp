@@ -24,8 +24,6 @@ namespace {
 constexpr unsigned kCacheTick = 10;
 constexpr unsigned kSaveTick = 20;
 
-CCacheSearchDlg& Search() { return g_dlgCacheSearch; }
-
 class CacheSearchTest : public MakerDlgTest {
 protected:
     void SetUp() override
@@ -69,9 +67,9 @@ protected:
         for (const auto& entry : fs::directory_iterator(folder)) names.push_back(mrv::os::PathText(entry.path().filename()));
         return Sorted(names);
     }
-    std::vector<std::string> CacheNames() const { return Names(Search().CacheRows()); }
-    std::vector<std::string> SavedNames() const { return Names(Search().SavedRows()); }
-    static void Tick()
+    std::vector<std::string> CacheNames() { return Names(Search().CacheRows()); }
+    std::vector<std::string> SavedNames() { return Names(Search().SavedRows()); }
+    void Tick()
     {
         Search().OnTimer(kCacheTick);
         Search().OnTimer(kSaveTick);

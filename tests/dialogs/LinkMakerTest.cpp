@@ -84,7 +84,7 @@ protected:
         EXPECT_EQ(Shown(IDC_LINK_FILE_NAME), linkFile);
         EXPECT_EQ(m_dlg->m_strTargetName, target);
         EXPECT_EQ(Shown(IDC_TARGET_NAME), target);
-        EXPECT_EQ(g_dlgCacheSearch.m_szAutoName, target);
+        EXPECT_EQ(Search().m_szAutoName, target);
         EXPECT_EQ(m_dlg->m_nEntryNumber, entryNumber);
         EXPECT_EQ(Shown(IDC_ENTRY_NUMBER), std::to_string(entryNumber));
         EXPECT_EQ(m_dlg->m_strEntryLinkName, entryLink);
@@ -218,7 +218,7 @@ TEST_F(LinkMakerTest, TheEntryKindCanDifferUntilTheLinkKindIsClickedAgain)
     // The link side is untouched, the search window's rename name included.
     EXPECT_EQ(m_dlg->m_szLinkPrefix, "MRV_Dat");
     EXPECT_EQ(Shown(IDC_LINK_FILE_NAME), "MRV_Dat00001");
-    EXPECT_EQ(g_dlgCacheSearch.m_szAutoName, "01.zqm");
+    EXPECT_EQ(Search().m_szAutoName, "01.zqm");
 
     Click(IDC_LINK_KIND_MRV);
     ExpectKinds(0, 0);

@@ -71,10 +71,10 @@ TEST_F(MakerDlgTest, StartsWithEveryDefault)
 
     // The search window exists, hidden, with its first rename name: the
     // change handlers did not run while the start-up wrote the edits.
-    EXPECT_TRUE(g_dlgCacheSearch.IsAttached());
-    EXPECT_FALSE(g_dlgCacheSearch.IsWindowVisible());
-    EXPECT_EQ(g_dlgCacheSearch.m_szAutoName, "01.zqm");
-    EXPECT_EQ(g_dlgCacheSearch.m_bRefreshActive, 0);
+    EXPECT_TRUE(Search().IsAttached());
+    EXPECT_FALSE(Search().IsWindowVisible());
+    EXPECT_EQ(Search().m_szAutoName, "01.zqm");
+    EXPECT_EQ(Search().m_bRefreshActive, 0);
     EXPECT_EQ(m_services.PromptCount(), 0u);
 }
 
@@ -189,17 +189,17 @@ TEST_F(MakerDlgTest, TheEntryTitleFollowsEveryChangeOfTheLinkTitle)
 TEST_F(MakerDlgTest, ZqmShowsTheSearchWindowWithTheSaveFolder)
 {
     Click(IDC_SHOW_SEARCH);
-    EXPECT_TRUE(g_dlgCacheSearch.IsWindowVisible());
-    EXPECT_EQ(g_dlgCacheSearch.m_bRefreshActive, 1);
-    EXPECT_EQ(g_dlgCacheSearch.m_strSaveLocation, m_dir);
-    EXPECT_EQ(TextUtf8(*g_dlgCacheSearch.GetDlgItem(IDC_SAVE_LOCATION_TEXT)), m_dir.string());
+    EXPECT_TRUE(Search().IsWindowVisible());
+    EXPECT_EQ(Search().m_bRefreshActive, 1);
+    EXPECT_EQ(Search().m_strSaveLocation, m_dir);
+    EXPECT_EQ(TextUtf8(*Search().GetDlgItem(IDC_SAVE_LOCATION_TEXT)), m_dir.string());
     // Pressed again, it only refreshes the location and the flag.
-    g_dlgCacheSearch.m_bRefreshActive = 0;
-    g_dlgCacheSearch.m_strSaveLocation = "/elsewhere/";
+    Search().m_bRefreshActive = 0;
+    Search().m_strSaveLocation = "/elsewhere/";
     Click(IDC_SHOW_SEARCH);
-    EXPECT_TRUE(g_dlgCacheSearch.IsWindowVisible());
-    EXPECT_EQ(g_dlgCacheSearch.m_bRefreshActive, 1);
-    EXPECT_EQ(g_dlgCacheSearch.m_strSaveLocation, m_dir);
+    EXPECT_TRUE(Search().IsWindowVisible());
+    EXPECT_EQ(Search().m_bRefreshActive, 1);
+    EXPECT_EQ(Search().m_strSaveLocation, m_dir);
 }
 
 TEST_F(MakerDlgTest, OpenFolderPassesTheSaveFolderWhole)

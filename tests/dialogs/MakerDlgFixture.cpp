@@ -34,7 +34,6 @@ void MakerDlgTest::SetUp()
 void MakerDlgTest::TearDown()
 {
     if (m_dlg) m_dlg->DestroyWindow();
-    g_dlgCacheSearch.DestroyWindow();
     m_dlg.reset();
     mrv::platform::testing::ProcessEvents();
     m_installed.reset();

@@ -45,4 +45,7 @@ protected:
     mrv::testing::ScriptedServices m_services;
     std::unique_ptr<mrv::testing::ScopedServices> m_installed;
     std::unique_ptr<CMakerDlg> m_dlg;
+
+    // The main dialog's search window.
+    CCacheSearchDlg& Search() { return m_dlg->SearchDlgForTesting(); }
 };

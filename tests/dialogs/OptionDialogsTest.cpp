@@ -170,10 +170,10 @@ TEST_F(OptionDialogsTest, LocationChoosesTheTargetExtensionOfAModLink)
     SwitchToMod(7);
     ChooseLocation(IDC_LOCATION_2);
     EXPECT_EQ(Shown(IDC_TARGET_NAME), "7.dcf");
-    EXPECT_EQ(g_dlgCacheSearch.m_szAutoName, "7.dcf");
+    EXPECT_EQ(Search().m_szAutoName, "7.dcf");
     ChooseLocation(IDC_LOCATION_4);
     EXPECT_EQ(Shown(IDC_TARGET_NAME), "7.zqm");
-    EXPECT_EQ(g_dlgCacheSearch.m_szAutoName, "7.zqm");
+    EXPECT_EQ(Search().m_szAutoName, "7.zqm");
     ChooseLocation(IDC_LOCATION_5);
     EXPECT_EQ(Shown(IDC_TARGET_NAME), "7.dcf");
     EXPECT_EQ(Shown(IDC_LINK_FILE_NAME), "MOD_Dat00007");
@@ -187,7 +187,7 @@ TEST_F(OptionDialogsTest, ModOptionOpensOnTheCurrentLocation)
     ClickAndAnswer(IDC_MOD_OPTION, [this](CDialog& d) {
         EXPECT_EQ(t::ActiveModalTitle(), "MOD Option");
         EXPECT_TRUE(t::IsBlockedByModal(*m_dlg)) << "owned by the main window, which it blocks";
-        EXPECT_FALSE(t::IsBlockedByModal(g_dlgCacheSearch));
+        EXPECT_FALSE(t::IsBlockedByModal(Search()));
         EXPECT_EQ(t::FocusedControl(d), &In(d, CommandId::Ok));
         EXPECT_EQ(Checked(d, IDC_LOCATION_0), 1);
         t::Click(In(d, IDC_LOCATION_3));
