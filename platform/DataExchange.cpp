@@ -2,7 +2,7 @@
 
 #include "core/FileSystem.h"
 #include "text/Cp949.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -8,7 +8,7 @@
 #include "text/Cp949.h"
 #include "platform/DataExchange.h"
 #include "platform/Services.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 
 #include <exception>
 #include <filesystem>

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "platform/Dialog.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 
 #include <algorithm>
 #include <memory>

@@ -10,7 +10,7 @@
 #include "platform/Dialog.h"
 
 #include "platform/HandleRules.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 #include "platform/qt/Controls.h"
 
 #include <QApplication>

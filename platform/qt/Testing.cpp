@@ -4,7 +4,7 @@
 #include "platform/Testing.h"
 
 #include "text/Cp949.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/WidgetOf.h"
 

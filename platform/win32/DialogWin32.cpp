@@ -15,7 +15,7 @@
 #include "core/windows/Wide.h"
 #include "text/Cp949.h"
 #include "platform/HandleRules.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Images.h"
 #include "platform/win32/Window.h"

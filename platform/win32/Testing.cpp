@@ -7,7 +7,7 @@
 #include "core/FileSystem.h"
 #include "core/windows/Wide.h"
 #include "text/Cp949.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 #include "platform/win32/Controls.h"
 #include "platform/win32/Images.h"
 

@@ -2,7 +2,7 @@
 #include "platform/Wnd.h"
 
 #include "platform/HandleRules.h"
-#include "platform/WindowBackend.h"
+#include "platform/Backend.h"
 #include "platform/win32/Controls.h"
 
 #include <algorithm>
