@@ -5,6 +5,7 @@
 #include "registry/RecordSource.h"
 
 #include <algorithm>
+#include <chrono>
 #include <charconv>
 #include <string>
 
@@ -186,6 +187,14 @@ Result<fs::path> BackupByLink(os::File& reg, const os::FileInfo& info, const fs:
     }
     return Unchanged(BackupError(Error{ErrorCode::Exists, Quoted(names(1)) + " 부터 " + std::to_string(kMaxBackupNames) +
                                                               "개의 이름이 모두 쓰이고 있습니다.", -1, names(1)}));
+}
+
+void StampAsMadeNow(const fs::path& backup)
+{
+    auto file = os::File::Open(backup, os::File::Access::ReadWrite);
+    if (!file) return;
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch());
+    (void)file->SetModified(now.count());
 }
 
 } // namespace change

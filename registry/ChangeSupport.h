@@ -9,6 +9,7 @@
 #include "core/Result.h"
 #include "registry/RecordSource.h"
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -82,6 +83,14 @@ struct Opened {
     os::FileInfo info;
 };
 
+// The registry, locked for a change and not larger than the program handles.
+// A backup that is still the registry under another name first gets bytes of
+// its own, so that no change reaches it.
+Result<Opened> OpenRegistryForChange(const fs::path& file, std::chrono::milliseconds lockWait, std::size_t piece);
+
+// Copies length bytes of from, starting at offset, to the end of to.
+Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, PendingFile& to, std::size_t piece);
+
 // Gives a backup that is the registry under another name (a deletion killed
 // or refused between linking it and its rename) bytes of its own, with the
 // registry's time. The registry may be closed afterwards (Windows renames
@@ -93,5 +102,10 @@ Status SeparateBackup(Opened& reg, const fs::path& backup, std::size_t piece);
 // hard links).
 Result<fs::path> BackupByLink(os::File& reg, const os::FileInfo& info, const fs::path& target, const fs::path& file,
                               const LocalTime& t, std::size_t piece);
+
+// A linked backup keeps the replaced file's own time, the time of its last
+// change; once the registry has a file of its own, the backup gets the time it
+// was made, as a copy has.
+void StampAsMadeNow(const fs::path& backup);
 
 } // namespace mrv::registry::change

@@ -15,11 +15,7 @@ namespace fs = std::filesystem;
 using namespace walk;
 using namespace change;
 
-namespace {
-
-// The refusals of a duplicate entry, in the words the window shows too.
-constexpr std::string_view kDuplicatePath = messages::kDuplicatePath;
-constexpr std::string_view kDuplicateTitle = messages::kDuplicateTitle;
+namespace change {
 
 // The registry, locked for a change and not larger than the program handles.
 // A backup that is still the registry under another name (a deletion killed
@@ -51,6 +47,29 @@ Result<Opened> OpenRegistryForChange(const fs::path& file, std::chrono::millisec
     }
 }
 
+// Copies length bytes of from, starting at offset, to the end of to.
+Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, PendingFile& to, std::size_t piece)
+{
+    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, piece)));
+    while (length > 0) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
+        const auto part = std::span(buffer).first(n);
+        if (auto s = from.ReadAt(offset, part); !s) return s;
+        if (auto s = to.Append(part); !s) return s;
+        offset += n;
+        length -= n;
+    }
+    return Ok{};
+}
+
+} // namespace change
+
+namespace {
+
+// The refusals of a duplicate entry, in the words the window shows too.
+constexpr std::string_view kDuplicatePath = messages::kDuplicatePath;
+constexpr std::string_view kDuplicateTitle = messages::kDuplicateTitle;
+
 // Writes the record after the last one and then the header, each flushed
 // before the next step: a crash in between leaves the old header, which does
 // not count the record. A failed step puts back every byte the append
@@ -79,21 +98,6 @@ Status WriteRecord(os::File& reg, const Walked& w, std::span<const std::uint8_t>
     if (auto s = reg.WriteAt(0, newHeader); !s) return undo(s.error(), true);
     if (auto s = reg.Sync(); !s) {
         return NotConfirmed(s.error(), "항목은 덧붙였지만 디스크에 다 쓰였는지 확인하지 못했습니다.", backup);
-    }
-    return Ok{};
-}
-
-// Copies length bytes of from, starting at offset, to the end of to.
-Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, PendingFile& to, std::size_t piece)
-{
-    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, piece)));
-    while (length > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(length, buffer.size()));
-        const auto part = std::span(buffer).first(n);
-        if (auto s = from.ReadAt(offset, part); !s) return s;
-        if (auto s = to.Append(part); !s) return s;
-        offset += n;
-        length -= n;
     }
     return Ok{};
 }
@@ -291,6 +295,7 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
             return WithFile(NotConfirmed(s.error(), "항목은 지웠지만 디스크에 다 쓰였는지 확인하지 못했습니다.", outcome.backup), file);
         return refused(Unchanged(s.error()));
     }
+    StampAsMadeNow(*placed);
     return outcome;
 }
 

@@ -87,6 +87,21 @@ const Scenario kScenarios[] = {
      },
      [](const fs::path& d) { return Of(Delete(d / "modreg.dat", 0, kNoon)); },
      {"modreg.dat", "other-name.dat"}, false},
+    {"Restore",
+     [](const fs::path& d) {
+         WriteIn(d, "modreg.dat", Registry({kA, kB, kWorkedRecord}, {'L', 'E', 'F', 'T'}));
+         WriteIn(d, "modreg.dat_2005_9_1_1_1", Registry({kB}, {'O', 'L', 'D'}));
+     },
+     [](const fs::path& d) { return Of(Restore(d / "modreg.dat", d / "modreg.dat_2005_9_1_1_1", kNoon)); },
+     {"modreg.dat", "modreg.dat_2005_9_1_1_1"}},
+    {"RestoreInPlaceBesideAHardLink",
+     [](const fs::path& d) {
+         WriteIn(d, "modreg.dat", Registry({kA, kB, kWorkedRecord}));
+         fs::create_hard_link(d / "modreg.dat", d / "other-name.dat");
+         WriteIn(d, "modreg.dat_2005_9_1_1_1", Registry({kB}));
+     },
+     [](const fs::path& d) { return Of(Restore(d / "modreg.dat", d / "modreg.dat_2005_9_1_1_1", kNoon)); },
+     {"modreg.dat", "other-name.dat", "modreg.dat_2005_9_1_1_1"}, false},
     {"BackupBesideATakenName",
      [](const fs::path& d) {
          WriteIn(d, "modreg.dat", Registry({kA}));
