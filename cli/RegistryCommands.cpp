@@ -1,5 +1,6 @@
 // list, add, delete and check: the registry commands, mirroring what the main
 // window does with modreg.dat.
+#include "cli/Ask.h"
 #include "cli/Commands.h"
 #include "cli/ListOutput.h"
 #include "cli/Output.h"
@@ -21,12 +22,6 @@ int Fail(Console& c, std::string_view command, Error e, const fs::path& file)
 {
     if (e.file.empty()) e.file = file;
     return Failed(c, command, e);
-}
-
-int Refuse(Console& c, std::string_view command, std::string_view message)
-{
-    c.err << "mrvtool " << command << ": " << message << "\n";
-    return kExitFailed;
 }
 
 void PrintBackup(Console& c, const reg::ChangeOutcome& outcome)
@@ -110,26 +105,17 @@ int RunAdd(const Args& args, Console& c)
     return kExitOk;
 }
 
-bool IsYes(std::string answer)
-{
-    while (!answer.empty() && (answer.back() == ' ' || answer.back() == '\r')) answer.pop_back();
-    return answer == "y" || answer == "Y" || answer == "yes" || answer == "예" || answer == "네";
-}
-
 int RunDelete(const Args& args, Console& c)
 {
     const fs::path file = FileArg(args);
     const auto index = static_cast<std::size_t>(args.PositionalInteger(1));
     reg::ChangeOptions options;
     if (!args.Has("--yes")) {
-        if (!c.inIsTerminal) {
-            return Refuse(c, "delete", "표준 입력이 터미널이 아니라서 확인을 받을 수 없습니다. 확인 없이 지우려면 --yes 를 붙이세요.");
-        }
+        if (!c.inIsTerminal) return *Ask(c, "delete", "", "지우려면", "");
         auto shown = reg::EntryAt(file, static_cast<int>(index));
         if (!shown) return Fail(c, "delete", shown.error(), file);
-        c.err << reg::messages::DeleteQuestion(ToUtf8(shown->title), ToUtf8(shown->path)) << " (y/N) " << std::flush;
-        std::string answer;
-        if (!std::getline(c.in, answer) || !IsYes(answer)) return Refuse(c, "delete", "지우지 않았습니다.");
+        const auto question = reg::messages::DeleteQuestion(ToUtf8(shown->title), ToUtf8(shown->path));
+        if (const auto refused = Ask(c, "delete", question, "지우려면", "지우지 않았습니다.")) return *refused;
         // While the question was open another program may have changed the
         // file: the deletion checks that the entry is still the one shown.
         options.expected = std::move(*shown);
