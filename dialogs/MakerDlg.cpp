@@ -141,11 +141,13 @@ bool CMakerDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The About box's item goes below the system menu's own items.
+    // The About box's item goes below the system menu's own items, the way
+    // back to a backup below it.
     const std::string aboutMenu = K(FindStringResource(IDS_ABOUTBOX));
     if (HasSystemMenu() && !aboutMenu.empty()) {
         AppendSystemMenuSeparator();
         AppendSystemMenuItem(IDM_ABOUTBOX, aboutMenu);
+        AppendSystemMenuItem(IDM_RESTORE_BACKUP, K(FindStringResource(IDS_RESTORE_BACKUP)));
     }
 
     SetIcon(m_hIcon, true);
@@ -213,6 +215,10 @@ void CMakerDlg::OnSysCommand(unsigned nID, std::intptr_t lParam)
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal();
+        return;
+    }
+    if ((nID & 0xFFF0) == IDM_RESTORE_BACKUP) {
+        OnRestoreBackup();
         return;
     }
     CDialog::OnSysCommand(nID, lParam);

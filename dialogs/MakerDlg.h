@@ -70,6 +70,8 @@ public:
 
     // ---- System menu and the hidden picture windows ----
     void OnSysCommand(unsigned nID, std::intptr_t lParam);
+    // ---- Going back to a backup (MakerDlgRestore.cpp) ----
+    void OnRestoreBackup();
     void OnLButtonDown(unsigned nFlags, CPoint point);
     void OnLButtonDblClk(unsigned nFlags, CPoint point);
 

@@ -23,7 +23,6 @@ using mrv::text::K;
 namespace messages = mrv::registry::messages;
 
 const std::string kCaption(kRegistryCaption);
-constexpr const char* kOpenFileFirst = "먼저 modreg.dat 화일을 먼져 여세요....";   // open modreg.dat first
 
 // The file no longer holds, at the row's position, the entry the row shows:
 // some other program changed it since it was listed. The list is read again.
@@ -74,7 +73,7 @@ void CMakerDlg::OnAddEntry()
     // its message has told the user what is wrong.
     if (!UpdateData(true)) return;
     if (m_strRegistryPath.empty()) {
-        MessageBoxCp949(K(kOpenFileFirst), kCaption, MsgBox::Ok);
+        MessageBoxCp949(K(kOpenRegistryFirst), kCaption, MsgBox::Ok);
         return;
     }
 

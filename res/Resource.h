@@ -12,6 +12,8 @@ enum : int {
     IDD_CACHE_SEARCH = 138,
     IDD_RENAME_EDIT = 139,
     IDD_MOD_OPTION = 140,
+    IDD_RESTORE_BACKUP = 141,
+    IDD_TIDY_BACKUPS = 142,
 };
 
 // Images.
@@ -21,10 +23,10 @@ enum : int {
 };
 
 // Strings.
-enum : int { IDS_ABOUTBOX = 101 };
+enum : int { IDS_ABOUTBOX = 101, IDS_RESTORE_BACKUP = 102 };
 
-// System-menu command of the About box.
-enum : unsigned { IDM_ABOUTBOX = 0x0010 };
+// System-menu commands: the About box, going back to a backup.
+enum : unsigned { IDM_ABOUTBOX = 0x0010, IDM_RESTORE_BACKUP = 0x0020 };
 
 // Controls of the main dialog (102).
 enum : int {
@@ -74,6 +76,15 @@ enum : int {
     IDC_SONG_TITLE = 1034,
     IDC_PLAY = 1036,
     IDC_RENAME_EDIT = 1004,
+};
+
+// Controls of the restore dialog (141) and of its tidying question (142).
+enum : int {
+    IDC_BACKUP_LIST = 1051,
+    IDC_BACKUP_CHOSEN = 1052,     // static: the chosen backup's name, or why it cannot be restored
+    IDC_RESTORE = 1053,           // "되살리기"
+    IDC_TIDY = 1054,              // "정리..."
+    IDC_KEEP_COUNT = 1055,        // edit: how many backups stay
 };
 
 // Radio buttons of the MOD Option dialog (140): storage locations 0..5.

@@ -140,6 +140,25 @@ const std::array kRenameEditControls{
     ControlTemplate{K::Edit, IDC_RENAME_EDIT, "", 0, 0, 69, 12, kEdit},
 };
 
+// ---- 141: going back to a backup, 142: how many backups stay -----------------------
+
+const std::array kRestoreControls{
+    ControlTemplate{K::Static, kLabel, "이 레지스트리화일의 백업화일 (새것부터):", 7, 7, 200, 8, S::None},
+    ControlTemplate{K::ListView, IDC_BACKUP_LIST, "", 7, 18, 286, 110, S::SingleSel | S::OwnerDraw | S::Border | S::TabStop},
+    ControlTemplate{K::Static, IDC_BACKUP_CHOSEN, "", 7, 132, 286, 12, kField},
+    ControlTemplate{K::PushButton, IDC_RESTORE, "되살리기", 7, 150, 55, 14, kButton},
+    ControlTemplate{K::PushButton, IDC_TIDY, "정리...", 67, 150, 55, 14, kButton},
+    ControlTemplate{K::PushButton, CommandId::Ok, "닫기", 238, 150, 55, 14, S::Default | kButton},
+};
+
+const std::array kTidyControls{
+    ControlTemplate{K::Static, kLabel, "남길 백업화일 수 (새것부터):", 7, 10, 110, 8, S::None},
+    ControlTemplate{K::Edit, IDC_KEEP_COUNT, "", 120, 8, 40, 12, kEdit},
+    ControlTemplate{K::Static, kLabel, "나머지 백업화일은 지웁니다.", 7, 26, 160, 8, S::None},
+    ControlTemplate{K::PushButton, CommandId::Ok, "확인", 56, 44, 50, 14, S::Default | kButton},
+    ControlTemplate{K::PushButton, CommandId::Cancel, "취소", 111, 44, 50, 14, kButton},
+};
+
 constexpr std::uint32_t kPopup = DialogStyle::Caption | DialogStyle::SysMenu | DialogStyle::ModalFrame;
 
 const std::array kTemplates{
@@ -152,6 +171,8 @@ const std::array kTemplates{
     DialogTemplate{IDD_MOD_OPTION, 158, 117, kGulim, 9, "MOD Option", kPopup, kModOptionControls},
     DialogTemplate{IDD_CACHE_SEARCH, 315, 183, kGulim, 9, "ZQM Serach", kPopup, kCacheSearchControls},
     DialogTemplate{IDD_RENAME_EDIT, 69, 11, kGulim, 9, "", DialogStyle::NoBorder, kRenameEditControls},
+    DialogTemplate{IDD_RESTORE_BACKUP, 300, 171, kGulim, 9, "백업에서 되살리기", kPopup, kRestoreControls},
+    DialogTemplate{IDD_TIDY_BACKUPS, 168, 65, kGulim, 9, "백업화일 정리", kPopup, kTidyControls},
     DialogTemplate{IDD_PICTURE_ILLUSTRATION, 309, 384, "System", 10, "일러스트 이미지", kPopup, {}},
     DialogTemplate{IDD_PICTURE_2, 161, 70, "System", 10, "그림 하나", kPopup, {}},
     DialogTemplate{IDD_PICTURE_3, 225, 300, "System", 10, "그림 둘", kPopup, {}},
