@@ -188,6 +188,8 @@ bool CMakerDlg::OnInitDialog()
 
     m_listRegistry.InsertColumn(0, K("노래제목"), ColumnFormat::Left, FixedPixels({kTitleColumnWidth, 0}).x);
     m_listRegistry.InsertColumn(1, K("Link된 화일"), ColumnFormat::Left, FixedPixels({kLinkColumnWidth, 0}).x);
+    // The entries' paths differ in their ends (ZQT/MORVANTA/MRV_Dat00012).
+    m_listRegistry.SetPathColumn(1);
 
     const mrv::AudioInfo audio = mrv::registry::DefaultAudioInfo();
     m_szSampleRateKhz = audio.samplingRate;

@@ -11,7 +11,7 @@ mkdir -p "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 70 99); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     mrv_xvfb_pid=$!
     export DISPLAY=":$n"
     # Ends with the script that sourced this, after whatever that script ends.
