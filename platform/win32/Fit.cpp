@@ -233,20 +233,24 @@ void FitToFont(DialogWindow& window)
         fit::Box box;
         box.kind = control->control->kind;
         box.style = control->control->style;
-        if (box.kind == ControlKind::Bitmap) {
-            // A bitmap picture has taken its image's size; its box is the template's.
+        if (box.kind == ControlKind::Icon) {
+            // An icon picture has taken its icon's size.
+            box.rect = RectIn(dialog, control->hwnd);
+        } else {
+            // The template's rectangle as a whole: the dialog manager rounds a
+            // control's position and size apart, so that neighbours that touch
+            // in the template may overlap by a pixel. A bitmap picture has
+            // taken its image's size; its box is the template's too.
             const ControlTemplate& t = *control->control;
             RECT units{t.x, t.y, t.x + t.cx, t.y + t.cy};
             MapDialogRect(dialog, &units);
             box.rect = {units.left, units.top, units.right, units.bottom};
-        } else {
-            box.rect = RectIn(dialog, control->hwnd);
-            box.need = NeedOf(*control, dpi);
+            if (box.kind != ControlKind::Bitmap) box.need = NeedOf(*control, dpi);
         }
         layout.boxes.push_back(box);
         placed.push_back(control.get());
     }
-    const fit::Layout before = layout;
+    const CSize clientBefore = layout.client;
 
     bool moved = fit::MakeRoom(layout, Px(3, dpi));
     MONITORINFO monitor{sizeof monitor, {}, {}, 0};
@@ -262,10 +266,10 @@ void FitToFont(DialogWindow& window)
         const CRect& r = layout.boxes[i].rect;
         if (placed[i]->control->kind == ControlKind::Bitmap)
             StretchPicture(window, *placed[i], r);
-        else if (r != before.boxes[i].rect)
+        else if (moved && RectIn(dialog, placed[i]->hwnd) != r)
             SetWindowPos(placed[i]->hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (moved && layout.client != before.client) Resize(dialog, layout.client, monitor.rcWork);
+    if (moved && layout.client != clientBefore) Resize(dialog, layout.client, monitor.rcWork);
 }
 
 } // namespace mrv::platform::win32

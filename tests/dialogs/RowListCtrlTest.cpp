@@ -208,7 +208,10 @@ TEST_F(RowListTest, EveryRowShowsItsOwnEntryBeyond65535Rows)
         list.DrawItem(&dis);
         ASSERT_EQ(dc.texts.size(), 2u);
         EXPECT_EQ(dc.texts[0].text, "song " + std::to_string(row));
-        EXPECT_EQ(dc.texts[1].text, "ZQT/MORVANTA/MRV_Dat" + std::to_string(row));
+        // The path's end, which tells the entries apart, shows whatever the column's width.
+        const std::string end = "MRV_Dat" + std::to_string(row);
+        ASSERT_GE(dc.texts[1].text.size(), end.size());
+        EXPECT_EQ(dc.texts[1].text.substr(dc.texts[1].text.size() - end.size()), end);
     }
     list.SetVirtualRows(nullptr, 0);
 }
