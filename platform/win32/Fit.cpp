@@ -245,7 +245,15 @@ void FitToFont(DialogWindow& window)
             RECT units{t.x, t.y, t.x + t.cx, t.y + t.cy};
             MapDialogRect(dialog, &units);
             box.rect = {units.left, units.top, units.right, units.bottom};
-            if (box.kind != ControlKind::Bitmap) box.need = NeedOf(*control, dpi);
+            if (box.kind == ControlKind::Bitmap) {
+                // Where nothing moves, the picture's box is the one the dialog manager made.
+                RECT size{0, 0, t.cx, t.cy};
+                MapDialogRect(dialog, &size);
+                box.rect.right = box.rect.left + size.right;
+                box.rect.bottom = box.rect.top + size.bottom;
+            } else {
+                box.need = NeedOf(*control, dpi);
+            }
         }
         layout.boxes.push_back(box);
         placed.push_back(control.get());
