@@ -26,11 +26,6 @@ namespace {
 const std::string kCaption(kSearchCaption);
 // At most this many selected rows are copied by one press of "->".
 constexpr std::size_t kMaxCopiedRows = 201;
-// Where the rename popup goes, in pixels for 굴림 from the window's outer
-// top-left corner: over the saved list's name column, one row height per row.
-constexpr int kPopupLeft = 318;
-constexpr int kPopupTop = 56;
-constexpr int kPopupRowHeight = 13;
 
 const std::string& FolderPrompt()
 {
@@ -110,16 +105,18 @@ void CCacheSearchDlg::OnRClickSavedList(NotifyHeader* /*pNMHDR*/, MessageResult*
 {
     *pResult = 0;
     CRenameEditDlg popup(this);
-    const CRect frame = GetWindowRect();
     const int row = m_rowsSaved.FirstSelected();
     if (row < 0) return;
 
     // The saved list may change while the popup is up; the file is the one
     // that was right-clicked.
     const fs::path oldPath = InSaveFolder(m_rowsSaved.RowName(row));
-    const CPoint offset = FixedPixels({kPopupLeft, kPopupTop});
-    popup.m_nLeft = frame.left + offset.x;
-    popup.m_nTop = frame.top + offset.y + FixedPixels({0, kPopupRowHeight}).y * row;
+    // The popup lies over the row's name, wherever font and DPI put the row.
+    CRect name;
+    m_listSaved.GetSubItemRect(row, 0, ListItemRect::Label, name);
+    const CPoint at = m_listSaved.ClientToScreen({name.left, name.top});
+    popup.m_nLeft = at.x;
+    popup.m_nTop = at.y;
     popup.m_strName = ShownName(m_rowsSaved.RowName(row));
     const std::string offered = popup.m_strName;
     if (popup.DoModal() != CommandId::Ok) return;

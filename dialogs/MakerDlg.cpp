@@ -26,8 +26,9 @@ constexpr const char* kFirstAutoName = "01.zqm";
 
 // The hidden picture windows and the points of the client area that open
 // them: a press within one pixel of the point, or a double click on it. The
-// points are pixels for 굴림 9 point, where they lie on the picture; another
-// font moves them with the picture (FixedPixels).
+// points are pixels for 굴림 9 point at 96 DPI, where they lie on the picture
+// (kGulimPicture); elsewhere they lie on the same spots of the picture,
+// which is stretched to its box (HiddenPicturePoint).
 struct HiddenPicture {
     int templateId;
     CPoint at;
@@ -37,6 +38,10 @@ constexpr HiddenPicture kHiddenPictures[] = {
     {IDD_PICTURE_2, {616, 380}},
     {IDD_PICTURE_3, {709, 382}},
 };
+
+// The picture's box for 굴림 9 point at 96 DPI: 347, 248, 69 × 58 dialog units
+// with base units of 7 × 12.
+constexpr CRect kGulimPicture{607, 372, 607 + 121, 372 + 87};
 
 bool WithinOnePixel(CPoint point, CPoint centre)
 {
@@ -175,6 +180,8 @@ bool CMakerDlg::OnInitDialog()
 
     m_listRegistry.InsertColumn(0, K("노래제목"), ColumnFormat::Left, FixedPixels({kTitleColumnWidth, 0}).x);
     m_listRegistry.InsertColumn(1, K("Link된 화일"), ColumnFormat::Left, FixedPixels({kLinkColumnWidth, 0}).x);
+    // The entries' paths differ in their ends (ZQT/MORVANTA/MRV_Dat00012).
+    m_listRegistry.SetPathColumn(1);
 
     const mrv::AudioInfo audio = mrv::registry::DefaultAudioInfo();
     m_szSampleRateKhz = audio.samplingRate;
@@ -228,13 +235,28 @@ void CMakerDlg::OnLButtonDown(unsigned nFlags, CPoint point)
 {
     // The areas do not overlap: a press opens one window at most.
     for (const HiddenPicture& picture : kHiddenPictures)
-        if (WithinOnePixel(point, FixedPixels(picture.at))) ShowPicture(picture.templateId);
+        if (WithinOnePixel(point, HiddenPicturePoint(picture.at))) ShowPicture(picture.templateId);
     CDialog::OnLButtonDown(nFlags, point);
 }
 
 void CMakerDlg::OnLButtonDblClk(unsigned nFlags, CPoint point)
 {
     for (const HiddenPicture& picture : kHiddenPictures)
-        if (point == FixedPixels(picture.at)) ShowPicture(picture.templateId);
+        if (point == HiddenPicturePoint(picture.at)) ShowPicture(picture.templateId);
     CDialog::OnLButtonDblClk(nFlags, point);
+}
+
+CPoint CMakerDlg::HiddenPicturePoint(CPoint gulimPixels) const
+{
+    const CWnd* picture = nullptr;
+    for (const CWnd* c = GetDlgItem(CommandId::Ok); c && !picture; c = c->GetNextControl())
+        if (c->GetControlKind() == ControlKind::Bitmap) picture = c;
+    if (!picture) return FixedPixels(gulimPixels);
+    const CRect screen = picture->GetWindowRect();
+    const CPoint topLeft = ScreenToClient({screen.left, screen.top});
+    const auto place = [](int v, int from, int fromSize, int to, int toSize) {
+        return to + ((v - from) * toSize + fromSize / 2) / fromSize;
+    };
+    return {place(gulimPixels.x, kGulimPicture.left, kGulimPicture.Width(), topLeft.x, screen.Width()),
+            place(gulimPixels.y, kGulimPicture.top, kGulimPicture.Height(), topLeft.y, screen.Height())};
 }

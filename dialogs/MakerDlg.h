@@ -74,6 +74,9 @@ public:
     void OnRestoreBackup();
     void OnLButtonDown(unsigned nFlags, CPoint point);
     void OnLButtonDblClk(unsigned nFlags, CPoint point);
+    // Where a point of the picture for 굴림 (pixels of the client area at 96
+    // DPI) lies now: on the same spot of the picture, whatever its size.
+    CPoint HiddenPicturePoint(CPoint gulimPixels) const;
 
     // ---- Registry listing (MakerDlgListing.cpp) ----
     void OnLoadRegistry();

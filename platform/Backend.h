@@ -25,6 +25,8 @@
 //   CWnd::GetWindowRect         its outer rectangle in screen pixels
 //   CWnd::MoveTo                moves its outer top-left corner to a screen point
 //   CWnd::SetTopMost            keeps it above the other windows
+//   CWnd::ClientToScreen        a point of its client area in screen pixels
+//   CWnd::ScreenToClient        a screen point in its client area's pixels
 //   CButton::GetCheck           a check box's or radio button's state
 //   CButton::SetCheck           sets that state
 //
@@ -76,6 +78,8 @@
 //   Grab, SavePng, ClientRect, TextWidth, EditTextRoom   pictures and geometry
 //   ActiveMessageBox, AnswerMessageBox, ActiveFileDialog, AcceptFileDialog,
 //   ActiveFolderBrowser, SelectInFolderBrowser, AcceptFolderBrowser, CancelActivePrompt   the real prompts
+//   (Windows only, platform/win32/TestingFit.h) TextsThatDoNotFit, OutsideWorkArea, DialogFontFace,
+//   DialogDpi, ScreenSize   whether every text fits whatever font stands in for 굴림
 #pragma once
 
 #include "platform/Template.h"

@@ -29,6 +29,9 @@ public:
     // Draws CP949 text with its top-left at (x, y); with TextOutOption::Clipped
     // nothing falls outside clip.
     virtual bool ExtTextOutCp949(int x, int y, unsigned options, const CRect* clip, const std::string& cp949) = 0;
+    // The width and the height in pixels that ExtTextOutCp949 covers with this
+    // text in the context's font.
+    virtual CSize GetTextExtentCp949(const std::string& cp949) const = 0;
     virtual void DrawFocusRect(const CRect& rect) = 0;
 };
 

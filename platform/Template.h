@@ -48,6 +48,9 @@ struct ControlTemplate {
     int x, y, cx, cy;     // dialog units
     std::uint32_t style;
     int resourceId = 0;   // bitmap or icon shown by a picture control
+    // Texts the program puts into an edit or a field, one a line (nullptr:
+    // none to speak of): the control is made wide enough for each of them.
+    const char* shows = nullptr;
 };
 
 // Style flags of a dialog.

@@ -117,6 +117,12 @@ struct CPoint {
     friend bool operator==(const CPoint&, const CPoint&) = default;
 };
 
+struct CSize {
+    int cx = 0;
+    int cy = 0;
+    friend bool operator==(const CSize&, const CSize&) = default;
+};
+
 struct CRect {
     int left = 0;
     int top = 0;

@@ -45,6 +45,10 @@ public:
 
     // Screen rectangle of the window, frame included.
     CRect GetWindowRect() const;
+    // A point of the window's client area (for a list, the area whose
+    // coordinates GetSubItemRect gives) on the screen, and back.
+    CPoint ClientToScreen(CPoint client) const;
+    CPoint ScreenToClient(CPoint screen) const;
     // Moves the window's top-left corner to a screen point; keeps its size.
     void MoveTo(CPoint screenTopLeft);
     void SetTopMost();

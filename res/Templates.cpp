@@ -18,6 +18,11 @@ constexpr std::uint32_t kField = S::Sunken | S::VCenter;  // a sunken static tha
 
 constexpr const char* kGulim = "굴림";
 
+// What the number and name fields show at start and at their widest: the
+// controls are made wide enough for these in whatever font stands in for 굴림.
+constexpr const char* kLinkNames = "MRV_Dat00001\nMOD_Dat00001";
+constexpr const char* kNumbers = "1\n99999";
+
 // ---- 102: the main dialog --------------------------------------------------------
 
 constexpr const char* kInstructions =
@@ -29,15 +34,15 @@ constexpr const char* kInstructions =
 
 const std::array kMakerControls{
     ControlTemplate{K::PushButton, CommandId::Ok, "끝내기", 360, 321, 55, 17, S::Default | kButton},
-    ControlTemplate{K::Static, IDC_LINK_FILE_NAME, "", 81, 40, 54, 13, kField | S::Center},
+    ControlTemplate{K::Static, IDC_LINK_FILE_NAME, "", 81, 40, 54, 13, kField | S::Center, 0, kLinkNames},
     ControlTemplate{K::PushButton, IDC_MAKE_LINK, "만들기", 109, 60, 82, 26, S::Raised | kButton},
-    ControlTemplate{K::Edit, IDC_LINK_NUMBER, "", 49, 41, 26, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_LINK_NUMBER, "", 49, 41, 26, 12, kEdit, 0, kNumbers},
     ControlTemplate{K::Edit, IDC_LINK_TITLE, "", 49, 25, 127, 12, kEdit},
     ControlTemplate{K::Static, kLabel, "노래제목 :", 11, 27, 34, 8, S::Right},
     ControlTemplate{K::GroupBox, kLabel, "MRV/MOD_Dat Maker VEXO Edtion", 8, 9, 191, 105, S::None},
     ControlTemplate{K::Static, kLabel, "구분번호 :", 11, 43, 34, 8, S::Right},
     ControlTemplate{K::Static, kLabel, "만드는데 협조해주신 사용자여러분께 감사드립니다.", 19, 135, 161, 8, S::None},
-    ControlTemplate{K::Static, IDC_TARGET_NAME, "", 140, 40, 36, 13, kField | S::Center},
+    ControlTemplate{K::Static, IDC_TARGET_NAME, "", 140, 40, 36, 13, kField | S::Center, 0, "1.zqm\n1.dcf"},
     ControlTemplate{K::Static, IDC_SAVE_FOLDER, "", 15, 95, 141, 12, kField},
     ControlTemplate{K::Static, kLabel, "저장위치 ↓", 53, 82, 36, 8, S::None},
     ControlTemplate{K::PushButton, IDC_CHANGE_FOLDER, "폴더변경", 158, 94, 33, 14, kButton},
@@ -52,13 +57,13 @@ const std::array kMakerControls{
     ControlTemplate{K::Static, kLabel, "노래제목 :", 20, 164, 33, 8, S::None},
     ControlTemplate{K::Edit, IDC_ENTRY_TITLE, "", 59, 162, 135, 12, kEdit},
     ControlTemplate{K::Static, kLabel, "_Dat", 43, 182, 15, 8, S::None},
-    ControlTemplate{K::Edit, IDC_ENTRY_LINK_NAME, "", 117, 180, 74, 12, kEdit | S::Center | S::Disabled},
+    ControlTemplate{K::Edit, IDC_ENTRY_LINK_NAME, "", 117, 180, 74, 12, kEdit | S::Center | S::Disabled, 0, kLinkNames},
     ControlTemplate{K::Static, kLabel, "화일크기 :", 22, 202, 33, 8, S::None},
-    ControlTemplate{K::Edit, IDC_FILE_SIZE, "", 60, 200, 30, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_FILE_SIZE, "", 60, 200, 30, 12, kEdit, 0, "1048576"},
     ControlTemplate{K::Static, kLabel, "Bytes", 93, 202, 19, 8, S::None},
     ControlTemplate{K::Static, kLabel, kInstructions, 20, 264, 314, 46, S::Sunken | S::MultiLine},
     ControlTemplate{K::Static, kLabel, "재생시간 :", 22, 222, 33, 8, S::None},
-    ControlTemplate{K::Edit, IDC_PLAY_TIME, "", 60, 219, 30, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_PLAY_TIME, "", 60, 219, 30, 12, kEdit, 0, "60"},
     ControlTemplate{K::Static, kLabel, "초", 94, 221, 8, 8, S::None},
     ControlTemplate{K::Bitmap, kLabel, "", 347, 248, 69, 58, S::None, IDB_PICTURE},
     ControlTemplate{K::ListView, IDC_REGISTRY_LIST, "", 204, 13, 226, 225,
@@ -69,7 +74,7 @@ const std::array kMakerControls{
     ControlTemplate{K::CheckBox, IDC_NO_BACKUP, "백업화일 만들지 않기", 116, 225, 82, 8, S::TabStop},
     ControlTemplate{K::RadioButton, IDC_ENTRY_KIND_MRV, "MRV", 15, 177, 25, 8, S::Group},
     ControlTemplate{K::RadioButton, IDC_ENTRY_KIND_MOD, "MOD", 15, 188, 28, 8, S::None},
-    ControlTemplate{K::Edit, IDC_ENTRY_NUMBER, "", 59, 180, 29, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_ENTRY_NUMBER, "", 59, 180, 29, 12, kEdit, 0, kNumbers},
     ControlTemplate{K::Static, kLabel, "->", 95, 181, 11, 8, S::Center | S::Group},
     ControlTemplate{K::RadioButton, IDC_LINK_KIND_MRV, "MRV", 18, 56, 26, 8, S::Group},
     ControlTemplate{K::RadioButton, IDC_LINK_KIND_MOD, "MOD", 18, 66, 26, 8, S::None},
@@ -91,16 +96,16 @@ const std::array kExtraInfoControls{
     ControlTemplate{K::PushButton, CommandId::Ok, "OK", 137, 11, 50, 14, S::Default | kButton},
     ControlTemplate{K::PushButton, CommandId::Cancel, "Cancel", 137, 29, 50, 14, kButton},
     ControlTemplate{K::Edit, IDC_COPYRIGHT_HOLDER, "", 50, 13, 77, 12, kEdit},
-    ControlTemplate{K::Edit, IDC_BITRATE, "", 50, 32, 54, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_BITRATE, "", 50, 32, 54, 12, kEdit, 0, "128.00"},
     ControlTemplate{K::GroupBox, kLabel, "오디오 정보", 15, 52, 173, 55, S::None},
-    ControlTemplate{K::Edit, IDC_AUDIO_KBPS, "", 33, 85, 48, 12, kEdit},
-    ControlTemplate{K::Edit, IDC_SAMPLE_RATE, "", 113, 84, 46, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_AUDIO_KBPS, "", 33, 85, 48, 12, kEdit, 0, "128.00"},
+    ControlTemplate{K::Edit, IDC_SAMPLE_RATE, "", 113, 84, 46, 12, kEdit, 0, "44.10"},
     ControlTemplate{K::Static, kLabel, "저작권자 :", 14, 15, 33, 8, S::None},
     ControlTemplate{K::Static, kLabel, "Bitrate :", 21, 34, 26, 8, S::None},
     ControlTemplate{K::Static, kLabel, "kbps", 108, 33, 16, 8, S::None},
     ControlTemplate{K::Static, kLabel, "kbps / ", 86, 86, 24, 8, S::None},
     ControlTemplate{K::Static, kLabel, "kHz", 165, 86, 13, 8, S::None},
-    ControlTemplate{K::Edit, IDC_AUDIO_FORMAT, "", 113, 66, 66, 12, kEdit},
+    ControlTemplate{K::Edit, IDC_AUDIO_FORMAT, "", 113, 66, 66, 12, kEdit, 0, "HE-AAC (MP4)"},
     ControlTemplate{K::Static, kLabel, "오디오 음원 포멧 방식 :", 34, 68, 74, 8, S::None},
 };
 

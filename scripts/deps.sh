@@ -31,7 +31,7 @@ test_only=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb
-  fonts-nanum fonts-unfonts-core
+  fonts-nanum fonts-unfonts-core fonts-noto-cjk
   dpkg-dev file lintian desktop-file-utils appstream zip unzip bash-completion
 )
 package_only=(

@@ -41,6 +41,34 @@ for arch in x86_64 i686; do
   fi
 done
 
+# Every text of the dialogs fits its control whatever Korean font Windows puts
+# in for 굴림 (here a low one, a narrow one and the tallest), at 100 % on a
+# 1366x768 screen and at 150 % on a 1920x1080 one; the main window fits the
+# screen. Each run starts the dialog tests under the fit's rules once more, with
+# a picture of each window in build/fit-shots/.
+echo "-- every text fits: the dialogs under other fonts for 굴림, at 100 % and 150 %"
+fit_started=$(date +%s)
+fit_tests='WindowsFit.*:AboutAndPicturesTest.ThePointsLie*:AboutAndPicturesTest.APress*:CacheSearchTest.RenamePopup*:RowListTest.*'
+for run in "NanumGothic:96:1366x768" "UnDotum:96:1366x768" "Noto Sans CJK KR:96:1366x768" \
+           "Baekmuk Gulim:144:1920x1080" "UnDotum:144:1920x1080" "Noto Sans CJK KR:144:1920x1080"; do
+  IFS=: read -r font dpi size <<<"$run"
+  echo "--- $font, $dpi DPI, $size"
+  mrv_wine_screen "$font" "$dpi" "$size"
+  shots="$PWD/build/fit-shots/${font// /-}-$dpi"
+  mkdir -p "$shots"
+  if ! out=$(MRV_FIT_FONT="$font" MRV_FIT_DPI="$dpi" MRV_FIT_SHOTS="$shots" \
+      cmake -DPROGRAM="$PWD/build/win-x86_64/tests/dialogs/dialog_tests.exe" -DEMULATOR="$(command -v wine)" \
+            "-DARGS=--gtest_brief=1;--gtest_filter=$fit_tests" -P cmake/RunGoogleTest.cmake 2>&1); then
+    echo "$out"
+    echo "the dialogs do not fit in $font at $dpi DPI" >&2
+    exit 1
+  fi
+  grep -m1 '^\[ fit' <<<"$out" || true
+  grep 'tests ran' <<<"$out" | tail -n 1
+done
+mrv_wine_screen "$mrv_font" 96 1280x1024
+echo "   (the fit runs: $(($(date +%s) - fit_started)) s)"
+
 echo "-- the same changes through mrvtool and through mrvtool.exe under Wine"
 parity=$(MRV_WINDOWS_MRVTOOL="$PWD/build/win-x86_64/cli/mrvtool.exe" MRV_WINE="$(command -v wine)" \
   ctest --test-dir build/test --output-on-failure -R WindowsParity) || { echo "$parity"; exit 1; }

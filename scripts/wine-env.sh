@@ -11,7 +11,7 @@ mkdir -p "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 70 99); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
     mrv_xvfb_pid=$!
     export DISPLAY=":$n"
     # Ends with the script that sourced this, after whatever that script ends.
@@ -29,21 +29,35 @@ fi
 
 wineboot --init >/dev/null 2>&1 || true
 
-# A desktop of Wine's own: it draws the windows' frames, captions and taskbar
-# as Windows does, where Xvfb has no window manager to do it.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
 # Names starting with a dot are ordinary names on Windows; Wine hides them unless told.
 wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1 || true
 
-# 굴림 is the dialogs' font; Windows without it maps it to another Korean font,
-# as Wine does with these replacements. Baekmuk Gulim is a 굴림 design with the
-# same height at 9 points.
+# What a Windows user's screen is like: the font Windows puts in for 굴림, the
+# DPI (96 = 100 %, 144 = 150 %) and the screen's size, on a desktop of Wine's
+# own that draws the windows' frames, captions and taskbar as Windows does,
+# where Xvfb has no window manager to do it. 굴림 is the dialogs' font; Windows
+# without it maps it to another Korean font, as Wine does with these
+# replacements (the system's UI fonts too). Takes effect for the programs
+# started afterwards.
+#   mrv_wine_screen FONT DPI WIDTHxHEIGHT
+mrv_wine_screen() {
+  local font=$1 dpi=$2 size=$3 face
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || true
+  for face in "굴림" "Gulim" "굴림체" "GulimChe" "돋움" "Dotum" "Malgun Gothic" "맑은 고딕" \
+              "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Microsoft Sans Serif" "Segoe UI"; do
+    LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$font" /f >/dev/null 2>&1 || true
+  done
+  # The desktop and the fonts are read when Wine's server starts.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
+# By default Baekmuk Gulim, a 굴림 design with the same height at 9 points,
+# at 100 % on a 1280x1024 screen.
 mrv_font="${MRV_WINE_FONT:-Baekmuk Gulim}"
-for face in "굴림" "Gulim" "굴림체" "GulimChe" "돋움" "Dotum" "Malgun Gothic" "맑은 고딕" \
-            "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "Microsoft Sans Serif" "Segoe UI"; do
-  LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$mrv_font" /f >/dev/null 2>&1 || true
-done
+mrv_wine_screen "$mrv_font" 96 1280x1024
 
 # True when Wine here runs programs for arch (x86_64 or i686): a tiny program
 # of that architecture, built once into build/wine-probe/, must print its line.

@@ -102,7 +102,10 @@ QWidget* CreatePicture(const ControlTemplate& control, const QRect& rect, QWidge
     const QPixmap pixmap = PictureOf(control);
     label->setPixmap(pixmap);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(pixmap.isNull() ? rect : QRect(rect.topLeft(), pixmap.size()));
+    // A bitmap is stretched to its box, which follows the font; an icon keeps its size.
+    const bool stretched = control.kind == ControlKind::Bitmap;
+    label->setScaledContents(stretched);
+    label->setGeometry(pixmap.isNull() || stretched ? rect : QRect(rect.topLeft(), pixmap.size()));
     PassMouseThrough(label);
     return label;
 }

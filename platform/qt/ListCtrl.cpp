@@ -77,6 +77,12 @@ public:
         return true;
     }
 
+    CSize GetTextExtentCp949(const std::string& cp949) const override
+    {
+        const QFontMetrics metrics(m_painter.font());
+        return {metrics.horizontalAdvance(ToQString(cp949)), metrics.height()};
+    }
+
     void DrawFocusRect(const CRect& rect) override
     {
         if (rect.IsRectEmpty()) return;

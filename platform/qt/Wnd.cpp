@@ -142,6 +142,24 @@ CRect CWnd::GetWindowRect() const
     return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
 }
 
+// A frame (a list's border) lies outside the client area: its contents start
+// at the contents rectangle.
+CPoint CWnd::ClientToScreen(CPoint client) const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (!widget) return client;
+    const QPoint at = widget->mapToGlobal(widget->contentsRect().topLeft() + QPoint(client.x, client.y));
+    return {at.x(), at.y()};
+}
+
+CPoint CWnd::ScreenToClient(CPoint screen) const
+{
+    QWidget* widget = WidgetOf(m_hWnd);
+    if (!widget) return screen;
+    const QPoint at = widget->mapFromGlobal(QPoint(screen.x, screen.y)) - widget->contentsRect().topLeft();
+    return {at.x(), at.y()};
+}
+
 void CWnd::MoveTo(CPoint screenTopLeft)
 {
     QWidget* widget = WidgetOf(m_hWnd);

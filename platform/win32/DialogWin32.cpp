@@ -17,6 +17,7 @@
 #include "platform/HandleRules.h"
 #include "platform/Backend.h"
 #include "platform/win32/Controls.h"
+#include "platform/win32/Fit.h"
 #include "platform/win32/Images.h"
 #include "platform/win32/Window.h"
 
@@ -296,7 +297,10 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         dialog->Attach(&window->self);
         DispatchScope scope(window);
         // True: the dialog manager gives the focus to the first tab stop.
-        return dialog->OnInitDialog() ? TRUE : FALSE;
+        const BOOL focus = dialog->OnInitDialog() ? TRUE : FALSE;
+        // Its lists have their columns now: room for every text in the font it got.
+        if (window->dialog) FitToFont(*window);
+        return focus;
     }
     const std::shared_ptr<DialogWindow> window = SharedOf(hwnd);
     if (!window) return FALSE;

@@ -45,6 +45,14 @@ public:
         return ExtTextOutW(m_dc, x, y, options, clip ? &r : nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr) != FALSE;
     }
 
+    CSize GetTextExtentCp949(const std::string& cp949) const override
+    {
+        const std::wstring text = WideFromCp949(cp949);
+        SIZE size{};
+        GetTextExtentPoint32W(m_dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return {size.cx, size.cy};
+    }
+
     void DrawFocusRect(const CRect& rect) override
     {
         const RECT r = ToRect(rect);

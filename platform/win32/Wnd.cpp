@@ -142,12 +142,26 @@ CRect CWnd::GetWindowRect() const
     return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
+CPoint CWnd::ClientToScreen(CPoint client) const
+{
+    POINT p{client.x, client.y};
+    if (HWND hwnd = Hwnd(m_hWnd)) ::ClientToScreen(hwnd, &p);
+    return {p.x, p.y};
+}
+
+CPoint CWnd::ScreenToClient(CPoint screen) const
+{
+    POINT p{screen.x, screen.y};
+    if (HWND hwnd = Hwnd(m_hWnd)) ::ScreenToClient(hwnd, &p);
+    return {p.x, p.y};
+}
+
 void CWnd::MoveTo(CPoint screenTopLeft)
 {
     HWND hwnd = Hwnd(m_hWnd);
     if (!hwnd) return;
     POINT to{screenTopLeft.x, screenTopLeft.y};
-    if (m_hWnd->control) ScreenToClient(GetParent(hwnd), &to);
+    if (m_hWnd->control) ::ScreenToClient(GetParent(hwnd), &to);
     SetWindowPos(hwnd, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -81,8 +81,8 @@ protected:
         return Opens([&] { t::MousePress(*m_dlg, at); });
     }
     // A picture's point in this window: pixels for 굴림, where they lie on the
-    // picture; the font that stands in for it moves them with the picture.
-    CPoint At(const HiddenPicture& picture) const { return m_dlg->FixedPixels(picture.at); }
+    // picture; the font that stands in for it and the DPI move them with the picture.
+    CPoint At(const HiddenPicture& picture) const { return m_dlg->HiddenPicturePoint(picture.at); }
     // A point of the dialog's own background.
     CPoint Background()
     {

@@ -335,16 +335,19 @@ TEST_F(CacheSearchTest, RenamePopupLiesOverTheRow)
 {
     for (char c = 'a'; c <= 'd'; ++c) Put(m_saved / (std::string(1, c) + ".zqm"), "");
     Search().OnTimer(kSaveTick);
-    const CRect frame = Search().GetWindowRect();
-    // Pixels for 굴림 (318, 56 and 13 a row), in this window's font.
-    const CPoint offset = Search().FixedPixels({318, 56});
-    const int rowHeight = Search().FixedPixels({0, 13}).y;
     for (int row : {0, 3}) {
+        // The row's name on the screen, whatever the font and the DPI.
+        CRect name;
+        ASSERT_TRUE(Search().m_listSaved.GetSubItemRect(row, 0, ListItemRect::Label, name));
+        const CPoint topLeft = Search().m_listSaved.ClientToScreen({name.left, name.top});
         WithPopup([&] { t::RightClickListRow(Search().m_listSaved, row); },
                   [&](CDialog& popup) {
                       const CRect at = popup.GetWindowRect();
-                      EXPECT_EQ(at.left, frame.left + offset.x);
-                      EXPECT_EQ(at.top, frame.top + offset.y + rowHeight * row);
+                      EXPECT_EQ(at.left, topLeft.x);
+                      EXPECT_EQ(at.top, topLeft.y);
+                      // It covers the row's name and ends before the next row's.
+                      EXPECT_GE(at.bottom, topLeft.y + name.Height() - 1);
+                      EXPECT_LE(at.bottom, topLeft.y + 2 * name.Height());
                       EXPECT_EQ(t::TextUtf8(*popup.GetDlgItem(IDC_RENAME_EDIT)), SavedNames()[row]);
                       t::PressEscape(popup);
                   });

@@ -19,6 +19,9 @@ public:
         Color color;
         unsigned options;
     };
+    // Every byte 6 pixels wide, a line this high.
+    static constexpr int kByteWidth = 6;
+    int lineHeight = 12;
     Color background = ColorRgb(250, 250, 250);
     Color textColor = ColorRgb(10, 20, 30);
     int bkMode = BkMode::Opaque;
@@ -44,6 +47,10 @@ public:
     {
         texts.push_back({{x, y}, clip ? *clip : CRect{}, text, textColor, options});
         return true;
+    }
+    CSize GetTextExtentCp949(const std::string& text) const override
+    {
+        return {static_cast<int>(text.size()) * kByteWidth, lineHeight};
     }
     void DrawFocusRect(const CRect& r) override { focusRects.push_back(r); }
 };
@@ -110,7 +117,7 @@ TEST_F(RowListTest, UnselectedRowKeepsTheListsColoursAndClipsEachColumn)
     ASSERT_EQ(dc.texts.size(), 2u);
     EXPECT_EQ(dc.texts[0].color, ColorRgb(10, 20, 30));
 
-    // Column 0: text box 5 px in from each side of its width, 24 px high.
+    // Column 0: text box 5 px in from each side of its width, 24 px high for a 12-pixel line.
     const int width0 = m_dlg->m_listRegistry.GetColumnWidth(0);
     const int width1 = m_dlg->m_listRegistry.GetColumnWidth(1);
     EXPECT_EQ(dc.texts[0].at, (CPoint{5, 40}));
@@ -201,8 +208,66 @@ TEST_F(RowListTest, EveryRowShowsItsOwnEntryBeyond65535Rows)
         list.DrawItem(&dis);
         ASSERT_EQ(dc.texts.size(), 2u);
         EXPECT_EQ(dc.texts[0].text, "song " + std::to_string(row));
-        EXPECT_EQ(dc.texts[1].text, "ZQT/MORVANTA/MRV_Dat" + std::to_string(row));
+        // The path's end, which tells the entries apart, shows whatever the column's width.
+        const std::string end = "MRV_Dat" + std::to_string(row);
+        ASSERT_GE(dc.texts[1].text.size(), end.size());
+        EXPECT_EQ(dc.texts[1].text.substr(dc.texts[1].text.size() - end.size()), end);
     }
     list.SetVirtualRows(nullptr, 0);
 }
 
+
+// A taller font (another Korean font, a higher DPI) gets a text box as much
+// taller, so that no line loses its descenders.
+TEST_F(RowListTest, TheTextBoxGrowsWithTheFontsLine)
+{
+    RecordingDC dc;
+    dc.lineHeight = 26;
+    DrawItemStruct dis = Record(0, 0, dc);
+    dis.rcItem = CRect{0, 40, 376, 70};
+    m_dlg->m_listRegistry.DrawItem(&dis);
+    ASSERT_EQ(dc.texts.size(), 2u);
+    EXPECT_EQ(dc.texts[0].clip.top, 40);
+    EXPECT_EQ(dc.texts[0].clip.bottom, 40 + 52);
+    EXPECT_EQ(dc.texts[1].clip.Height(), 52);
+}
+
+// A path too long for its column keeps its end, which tells the entries
+// apart; a title keeps its start.
+TEST_F(RowListTest, APathThatDoesNotFitShowsItsEndBehindAnEllipsis)
+{
+    CRowListCtrl& list = m_dlg->m_listRegistry;
+    list.SetItemText(0, 1, "ZQT/MORVANTA/MRV_Dat00012");
+    list.SetItemText(0, 0, Cp949("아주 긴 노래 제목입니다"));
+    ASSERT_TRUE(list.SetColumnWidth(0, 60));
+    ASSERT_TRUE(list.SetColumnWidth(1, 100));  // 90 pixels of text: 15 bytes
+    RecordingDC dc;
+    DrawItemStruct dis = Record(0, 0, dc);
+    list.DrawItem(&dis);
+    ASSERT_EQ(dc.texts.size(), 2u);
+    EXPECT_EQ(Utf8(dc.texts[0].text), "아주 긴 노래 제목입니다");
+    EXPECT_EQ(Utf8(dc.texts[1].text), "…/MRV_Dat00012");
+    EXPECT_LE(dc.GetTextExtentCp949(dc.texts[1].text).cx, dc.texts[1].clip.Width());
+
+    // A path that fits is drawn as it is.
+    list.SetItemText(0, 1, "ZQT/MOD/M1");
+    RecordingDC whole;
+    dis = Record(0, 0, whole);
+    list.DrawItem(&dis);
+    ASSERT_EQ(whole.texts.size(), 2u);
+    EXPECT_EQ(whole.texts[1].text, "ZQT/MOD/M1");
+}
+
+TEST(PathWithEllipsisAtStart, CutsBetweenCharactersAndKeepsAsMuchOfTheEndAsFits)
+{
+    RecordingDC dc;  // 6 pixels a byte: a Hangul syllable 12
+    const std::string path = mrv::text::K("노래/가나다라");
+    // The ellipsis (2 bytes) and 3 syllables fit 48 pixels.
+    EXPECT_EQ(mrv::text::Cp949ToUtf8Lossy(PathWithEllipsisAtStart(dc, path, 48)), "…나다라");
+    // 47 pixels: a syllable is never cut in half, so only two show.
+    EXPECT_EQ(mrv::text::Cp949ToUtf8Lossy(PathWithEllipsisAtStart(dc, path, 47)), "…다라");
+    // Room for the whole text: unchanged; room for nothing: the ellipsis alone.
+    EXPECT_EQ(PathWithEllipsisAtStart(dc, path, 6 * static_cast<int>(path.size())), path);
+    EXPECT_EQ(mrv::text::Cp949ToUtf8Lossy(PathWithEllipsisAtStart(dc, path, 5)), "…");
+    EXPECT_EQ(PathWithEllipsisAtStart(dc, "", 0), "");
+}

@@ -57,11 +57,8 @@ TEST_F(TemplateTest, ControlsStandAtTheirTemplateRectanglesInTheFontsBaseUnits)
     EXPECT_EQ(ClientRect(Item(IDC_Y)), Pixels(40, 70, 25, 10));
     // The client area is the template's size.
     EXPECT_EQ(ClientRect(m_dlg), Pixels(0, 0, 215, 120));
-    // A picture takes its image's size.
-    const CRect picture = ClientRect(Item(IDC_PICTURE));
-    EXPECT_EQ(picture.Width(), 12);
-    EXPECT_EQ(picture.Height(), 9);
-    EXPECT_EQ(picture.left, Pixels(160, 10, 0, 0).left);
+    // A bitmap picture (of 12 × 9 pixels) is stretched to its box.
+    EXPECT_EQ(ClientRect(Item(IDC_PICTURE)), Pixels(160, 10, 40, 40));
 }
 
 TEST_F(TemplateTest, TemplateStylesReachTheControls)
