@@ -8,6 +8,7 @@
 #include "res/Resource.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -124,6 +125,8 @@ TEST_F(RestoreDialogTest, TheChosenBackupComesBackAndTheMainListShowsIt)
         for (int row = 0; row < list.GetItemCount(); ++row) shown.emplace_back(Utf8(list.GetItemText(row, 0)), Utf8(list.GetItemText(row, 1)));
         t::ClickListRow(list, 1);   // the older one
         EXPECT_EQ(t::TextUtf8(*dlg.GetDlgItem(IDC_BACKUP_CHOSEN)), "modreg.dat_2026_14_9_5_1");
+        // The README's picture, where one is asked for.
+        if (const char* shots = std::getenv("MRV_SCREENSHOTS")) t::SavePng(dlg, std::string(shots) + "/restore-dialog.png");
         t::Click(*dlg.GetDlgItem(IDC_RESTORE));
     });
     ASSERT_EQ(shown.size(), 2u);
