@@ -8,7 +8,7 @@
 
 #include "tests/dialogs/MakerDlgFixture.h"
 
-#include "cache/CacheSearchDlg.h"
+#include "dialogs/CacheSearchDlg.h"
 #include "platform/win32/TestingFit.h"
 #include "res/Resource.h"
 
