@@ -206,8 +206,7 @@ TEST_F(RestoreTest, TidyingKeepsTheNewestFilesAndTouchesNothingElse)
 {
     WriteBytes(reg, Registry({kA}));
     for (int i = 0; i < 5; ++i) Put("modreg.dat_2026_14_9_5_" + std::to_string(i), Registry({kA}), 50 - i * 10);
-    fs::create_directory(dir / "modreg.dat_2026_14_9_4_0");   // old, but a folder
-    Age(dir / "modreg.dat_2026_14_9_4_0", 100);
+    fs::create_directory(dir / "modreg.dat_2026_14_9_4_0");   // a folder: never removed
     Put("other.dat_2026_14_9_5_0", Registry({kA}), 100);
     Put("notes.txt", {'n'}, 100);
 

@@ -34,23 +34,34 @@ Bytes RegistryOf(const std::vector<std::string>& titles, const fs::path& scratch
         f.audio = mrv::registry::DefaultAudioInfo();
         EXPECT_TRUE(mrv::registry::Append(file, f, std::nullopt).ok());
     }
-    std::ifstream in(file, std::ios::binary);
-    Bytes bytes((std::istreambuf_iterator<char>(in)), {});
-    fs::remove(file);
+    Bytes bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    fs::remove(file);   // closed first: Windows removes no open file
     return bytes;
 }
 
+// Whether the dialog a WhenUp waits for came up; over once the test has moved
+// on, so that a wait left from one test never acts in the next.
+struct Waiting {
+    bool done = false;
+    bool over = false;
+};
+
 // Acts in the modal dialog of a template once it is up, from the event loop
 // that runs it; ends it with Escape afterwards unless the act ended it.
-void WhenUp(int templateId, std::function<void(CDialog&)> act, std::shared_ptr<bool> done, int polls = 0)
+void WhenUp(int templateId, std::function<void(CDialog&)> act, std::shared_ptr<Waiting> waiting, int polls = 0)
 {
     t::RunAfter(5, [=] {
+        if (waiting->over) return;
         CDialog* dialog = t::ActiveModalDialog();
         if (!dialog || dialog->GetTemplateId() != templateId) {
-            if (polls < kPollLimit) WhenUp(templateId, act, done, polls + 1);
+            if (polls < kPollLimit) WhenUp(templateId, act, waiting, polls + 1);
             return;
         }
-        *done = true;
+        waiting->done = true;
         act(*dialog);
         if (t::ActiveModalDialog() == dialog) t::PressEscape(*dialog);
     });
@@ -77,11 +88,12 @@ protected:
     // Opens the restore dialog from the system menu's command and acts in it.
     void InRestoreDialog(std::function<void(CRestoreDlg&)> act)
     {
-        auto done = std::make_shared<bool>(false);
-        WhenUp(IDD_RESTORE_BACKUP, [act](CDialog& d) { act(static_cast<CRestoreDlg&>(d)); }, done);
+        auto waiting = std::make_shared<Waiting>();
+        WhenUp(IDD_RESTORE_BACKUP, [act](CDialog& d) { act(static_cast<CRestoreDlg&>(d)); }, waiting);
         m_dlg->DispatchSysCommand(IDM_RESTORE_BACKUP, 0);
         t::ProcessEvents();
-        EXPECT_TRUE(*done) << "the restore dialog did not come up";
+        waiting->over = true;
+        EXPECT_TRUE(waiting->done) << "the restore dialog did not come up";
     }
     std::vector<std::string> Texts()
     {
@@ -106,11 +118,12 @@ protected:
 
 TEST_F(RestoreDialogTest, WithoutARegistryTheItemSaysSoAndOpensNothing)
 {
-    auto done = std::make_shared<bool>(false);
-    WhenUp(IDD_RESTORE_BACKUP, [](CDialog&) {}, done, kPollLimit - 20);
+    auto waiting = std::make_shared<Waiting>();
+    WhenUp(IDD_RESTORE_BACKUP, [](CDialog&) {}, waiting, kPollLimit - 20);
     m_dlg->DispatchSysCommand(IDM_RESTORE_BACKUP, 0);
     t::ProcessEvents(150);
-    EXPECT_FALSE(*done);
+    waiting->over = true;
+    EXPECT_FALSE(waiting->done);
     EXPECT_EQ(Texts(), std::vector<std::string>{"먼저 modreg.dat 화일을 먼져 여세요...."});
 }
 
@@ -167,13 +180,14 @@ TEST_F(RestoreDialogTest, TidyingKeepsTheNewestTheUserAsksFor)
     m_services.AnswerMessageBox(CommandId::Yes);
     int rowsAfter = -1;
     InRestoreDialog([&](CRestoreDlg& dlg) {
-        auto tidyUp = std::make_shared<bool>(false);
+        auto tidyUp = std::make_shared<Waiting>();
         WhenUp(IDD_TIDY_BACKUPS, [](CDialog& tidy) {
             t::ReplaceTextUtf8(*tidy.GetDlgItem(IDC_KEEP_COUNT), "1");
             t::PressEnter(tidy);
         }, tidyUp);
         t::Click(*dlg.GetDlgItem(IDC_TIDY));
-        EXPECT_TRUE(*tidyUp);
+        tidyUp->over = true;
+        EXPECT_TRUE(tidyUp->done);
         rowsAfter = dlg.m_listBackups.GetItemCount();
     });
     EXPECT_EQ(rowsAfter, 1);
