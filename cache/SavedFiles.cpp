@@ -15,6 +15,21 @@ namespace {
 // Pieces in which a music file is copied: its size never sets the memory used.
 constexpr std::size_t kCopyPiece = 256 * 1024;
 
+// The bytes of an open file, piece by piece.
+Producer ContentOf(os::File& source)
+{
+    return [&source](const std::function<Status(std::span<const std::uint8_t>)>& write) -> Status {
+        std::vector<std::uint8_t> piece(kCopyPiece);
+        for (std::uint64_t at = 0;;) {
+            auto got = source.ReadSome(at, piece);
+            if (!got) return got.error();
+            if (*got == 0) return Ok{};
+            if (auto s = write(std::span(piece).first(*got)); !s) return s;
+            at += *got;
+        }
+    };
+}
+
 } // namespace
 
 Status CopyReplacing(const fs::path& from, const fs::path& to)
@@ -26,19 +41,19 @@ Status CopyReplacing(const fs::path& from, const fs::path& to)
     // Copying a file onto itself would only put the same bytes back; a naive
     // copy would truncate it first.
     if (const auto target = os::Stat(to); target && target->id == info->id) return Ok{};
-
-    const Producer content = [&source](const std::function<Status(std::span<const std::uint8_t>)>& write) -> Status {
-        std::vector<std::uint8_t> piece(kCopyPiece);
-        for (std::uint64_t at = 0;;) {
-            auto got = source->ReadSome(at, piece);
-            if (!got) return got.error();
-            if (*got == 0) return Ok{};
-            if (auto s = write(std::span(piece).first(*got)); !s) return s;
-            at += *got;
-        }
-    };
     // A new file gets the source's permissions, a replaced one keeps its own.
-    return WriteFileWhole(to, content, info->mode);
+    return WriteFileWhole(to, ContentOf(*source), info->mode);
+}
+
+Status CopyToNew(const fs::path& from, const fs::path& to)
+{
+    auto source = os::File::Open(from, os::File::Access::Read);
+    if (!source) return source.error();
+    const auto info = source->Info();
+    if (!info) return info.error();
+    auto placed = WriteNewFile([&to](int) { return to; }, 1, ContentOf(*source), info->mode);
+    if (!placed) return placed.error();
+    return Ok{};
 }
 
 Status RenameWithoutReplacing(const fs::path& from, const fs::path& to)

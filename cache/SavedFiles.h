@@ -20,6 +20,11 @@ namespace mrv::cache {
 // WriteFileWhole). A target that is the source itself is left alone.
 Status CopyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Copies from to the new file to, which must not exist yet (Exists, changing
+// nothing, when it does): the copy appears under its name only once it is
+// whole and on the disk, with the source's permissions.
+Status CopyToNew(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Renames from to to; fails, changing nothing, when to already exists.
 Status RenameWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 

@@ -293,6 +293,15 @@ Result<fs::path> WriteLinkFile(const fs::path& folder, LinkKind kind, std::strin
     return file;
 }
 
+Result<fs::path> WriteNewLinkFile(const fs::path& folder, LinkKind kind, std::string_view titleCp949,
+                                  StorageLocation loc, int number)
+{
+    auto bytes = EncodeLink(kind, titleCp949, loc, number);
+    if (!bytes) return bytes.error();
+    const fs::path file = folder / LinkFileName(Prefix(kind), number);
+    return WriteNewFile([&file](int) { return file; }, 1, BytesProducer(*bytes), os::NewFileMode());
+}
+
 Result<LinkInfo> ReadLinkFile(const fs::path& file)
 {
     const auto named = [&file](Error e) {

@@ -97,4 +97,9 @@ Result<std::filesystem::path> WriteLinkFile(const std::filesystem::path& folder,
 // Reads and decodes a link file; the error names the file.
 Result<LinkInfo> ReadLinkFile(const std::filesystem::path& file);
 
+// WriteLinkFile, but never replacing a file: Exists, changing nothing, when
+// the folder holds a file of the link's name.
+Result<std::filesystem::path> WriteNewLinkFile(const std::filesystem::path& folder, LinkKind kind,
+                                               std::string_view titleCp949, StorageLocation loc, int number);
+
 } // namespace mrv::link

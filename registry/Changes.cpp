@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 namespace mrv::registry {
@@ -70,19 +72,19 @@ namespace {
 constexpr std::string_view kDuplicatePath = messages::kDuplicatePath;
 constexpr std::string_view kDuplicateTitle = messages::kDuplicateTitle;
 
-// Writes the record after the last one and then the header, each flushed
+// Writes the records after the last one and then the header, each flushed
 // before the next step: a crash in between leaves the old header, which does
-// not count the record. A failed step puts back every byte the append
+// not count the records. A failed step puts back every byte the append
 // covered and the file's old length.
-Status WriteRecord(os::File& reg, const Walked& w, std::span<const std::uint8_t> record,
-                   const std::optional<fs::path>& backup)
+Status WriteRecords(os::File& reg, const Walked& w, std::span<const std::uint8_t> record, std::int32_t count,
+                    const std::optional<fs::path>& backup)
 {
     const std::uint64_t at = kHeaderSize + static_cast<std::uint64_t>(w.recordsSize);
     const std::uint64_t oldSize = w.fileLength;
     Bytes covered(static_cast<std::size_t>(std::min<std::uint64_t>(record.size(), oldSize - at)));
     if (auto s = reg.ReadAt(at, covered); !s) return Unchanged(s.error());
     const auto oldHeader = Header(w.entryCount, w.recordsSize);
-    const auto newHeader = Header(w.entryCount + 1, w.recordsSize + static_cast<std::int32_t>(record.size()));
+    const auto newHeader = Header(w.entryCount + count, w.recordsSize + static_cast<std::int32_t>(record.size()));
 
     const auto undo = [&](Error e, bool headerTouched) -> Error {
         bool restored = true;
@@ -155,9 +157,34 @@ Error NoSuchEntry(int index, std::int32_t entryCount)
 Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::optional<LocalTime> backupAt,
                              const ChangeOptions& options)
 {
-    const auto record = BuildRecord(f);
-    if (!record) return record.error();
-    const std::string path = EntryPath(f.kind, f.linkName);
+    return AppendEntries(file, std::span(&f, 1), backupAt, options);
+}
+
+Result<ChangeOutcome> AppendEntries(const fs::path& file, std::span<const EntryFields> entries,
+                                    std::optional<LocalTime> backupAt, const ChangeOptions& options)
+{
+    if (entries.empty()) return Error{ErrorCode::InvalidArgument, "덧붙일 항목이 없습니다.", -1, file};
+    // The records one after the other, as they go behind the last one.
+    Bytes records;
+    std::vector<std::string> paths;
+    for (const EntryFields& f : entries) {
+        const auto record = BuildRecord(f);
+        if (!record) return record.error();
+        records.insert(records.end(), record->begin(), record->end());
+        paths.push_back(EntryPath(f.kind, f.linkName));
+    }
+    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
+    if (records.size() > static_cast<std::size_t>(kMax) || entries.size() > static_cast<std::size_t>(kMax)) {
+        return Error{ErrorCode::OutOfRange, "레지스트리화일에 더 넣을 자리가 없습니다.", 0, file};
+    }
+    // The new entries may not repeat each other either.
+    for (std::size_t i = 0; options.refuseDuplicates && i < entries.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (paths[j] == paths[i]) return Error{ErrorCode::DuplicatePath, std::string(kDuplicatePath), -1, file};
+            if (entries[j].title == entries[i].title)
+                return Error{ErrorCode::DuplicateTitle, std::string(kDuplicateTitle), -1, file};
+        }
+    }
     auto opened = OpenRegistryForChange(file, options.lockWait, options.read.piece);
     if (!opened) return opened.error();
     os::File& reg = opened->file;
@@ -172,17 +199,33 @@ Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::op
     if (copy) source.SetTap([&copy](std::uint64_t, std::span<const std::uint8_t> bytes) { return copy->Take(bytes); });
     bool pathTaken = false;
     bool titleTaken = false;
+    // A few new entries are compared with each record as it is; many are
+    // looked up, so that the walk's cost does not grow with their number.
+    constexpr std::size_t kComparedOneByOne = 8;
+    std::unordered_set<std::string_view> pathSet, titleSet;
+    if (entries.size() > kComparedOneByOne) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            pathSet.insert(paths[i]);
+            titleSet.insert(entries[i].title);
+        }
+    }
     auto walked = Walk(source, [&](const RecordView& r) {
-        pathTaken = pathTaken || ShowsAs(r.path, path);
-        titleTaken = titleTaken || ShowsAs(r.title, f.title);
+        if (entries.size() > kComparedOneByOne) {
+            pathTaken = pathTaken || pathSet.contains(TextUpToZero(r.path));
+            titleTaken = titleTaken || titleSet.contains(TextUpToZero(r.title));
+            return;
+        }
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            pathTaken = pathTaken || ShowsAs(r.path, paths[i]);
+            titleTaken = titleTaken || ShowsAs(r.title, entries[i].title);
+        }
     });
     if (!walked) return copy ? copy->Failure(walked.error()) : walked.error();
     if (walked->damage) return WithFile(*walked->damage, file);
     if (options.refuseDuplicates && pathTaken) return Error{ErrorCode::DuplicatePath, std::string(kDuplicatePath), -1, file};
     if (options.refuseDuplicates && titleTaken) return Error{ErrorCode::DuplicateTitle, std::string(kDuplicateTitle), -1, file};
-    constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
-    if (walked->entryCount == kMax ||
-        static_cast<std::uint64_t>(walked->recordsSize) + record->size() > static_cast<std::uint64_t>(kMax)) {
+    if (walked->entryCount > kMax - static_cast<std::int32_t>(entries.size()) ||
+        static_cast<std::uint64_t>(walked->recordsSize) + records.size() > static_cast<std::uint64_t>(kMax)) {
         return Error{ErrorCode::OutOfRange, "레지스트리화일에 더 넣을 자리가 없습니다.", 0, file};
     }
 
@@ -194,7 +237,7 @@ Result<ChangeOutcome> Append(const fs::path& file, const EntryFields& f, std::op
         if (!placed) return placed.error();
         outcome.backup = std::move(*placed);
     }
-    if (auto s = WriteRecord(reg, *walked, *record, outcome.backup); !s) {
+    if (auto s = WriteRecords(reg, *walked, records, static_cast<std::int32_t>(entries.size()), outcome.backup); !s) {
         // Unchanged: the folder is as it was, without the backup of a change that did not happen.
         if (outcome.backup && s.error().code != ErrorCode::NotConfirmed) (void)os::RemoveFile(*outcome.backup);
         return WithFile(s.error(), file);

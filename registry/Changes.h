@@ -49,6 +49,12 @@ struct ChangeOutcome {
 Result<ChangeOutcome> Append(const std::filesystem::path& file, const EntryFields& f,
                              std::optional<LocalTime> backupAt, const ChangeOptions& options = {});
 
+// Appends entries after the last record in one change: one backup, one
+// write, whole or not at all. Each is refused as Append refuses it, and none
+// may repeat another's path or title. outcome.index is the first new entry's.
+Result<ChangeOutcome> AppendEntries(const std::filesystem::path& file, std::span<const EntryFields> entries,
+                                    std::optional<LocalTime> backupAt, const ChangeOptions& options = {});
+
 // Deletes record index (0-based), always making a backup first. The file
 // keeps its length. The new content replaces the old whole or not at all;
 // where a rename would part the file from its other names or its owner, the

@@ -10,6 +10,7 @@
 #include "core/FileIO.h"
 #include "core/FileSystem.h"
 #include "link/LinkFile.h"
+#include "songs/Import.h"
 #include "tests/support/Process.h"
 
 #include <array>
@@ -102,6 +103,23 @@ const Scenario kScenarios[] = {
      },
      [](const fs::path& d) { return Of(Restore(d / "modreg.dat", d / "modreg.dat_2005_9_1_1_1", kNoon)); },
      {"modreg.dat", "other-name.dat", "modreg.dat_2005_9_1_1_1"}, false},
+    {"ImportTwoSongs",
+     [](const fs::path& d) {
+         WriteIn(d, "modreg.dat", Registry({kA}, {'L', 'E', 'F', 'T'}));
+         WriteIn(d, "source/a.zqm", Bytes(3000, 0x31));
+         WriteIn(d, "source/b.zqm", Bytes(4000, 0x32));
+         fs::create_directories(d / "save");
+     },
+     [](const fs::path& d) {
+         songs::ImportSettings s;
+         s.registry = d / "modreg.dat";
+         s.saveFolder = d / "save";
+         s.audio = DefaultAudioInfo();
+         auto plan = songs::PlanImport(d / "source", s);
+         if (!plan) return Of(plan.error().code);
+         return Of(songs::RunImport(*plan, kNoon));
+     },
+     {"modreg.dat"}, true, true},
     {"BackupBesideATakenName",
      [](const fs::path& d) {
          WriteIn(d, "modreg.dat", Registry({kA}));
