@@ -19,6 +19,7 @@ struct Command {
 std::span<const Command> RegistryCommands();   // list, add, delete, check
 std::span<const Command> LinkCommands();       // make-link, show-link
 std::span<const Command> BackupCommands();     // backups, restore
+std::span<const Command> ImportCommands();     // import
 
 // The title the main window starts with, UTF-8.
 std::string DefaultTitleUtf8();

@@ -13,6 +13,7 @@ std::vector<const Command*> AllCommands()
     std::vector<const Command*> all;
     for (const auto& c : RegistryCommands()) all.push_back(&c);
     for (const auto& c : BackupCommands()) all.push_back(&c);
+    for (const auto& c : ImportCommands()) all.push_back(&c);
     for (const auto& c : LinkCommands()) all.push_back(&c);
     return all;
 }

@@ -115,7 +115,9 @@ std::int32_t EstimatedPlayTime(std::uint64_t size, const std::string& kbpsCp949)
     const char* last = first + kbpsCp949.size();
     const auto [end, error] = std::from_chars(first, last, kbps);
     if (error != std::errc{} || !(kbps > 0) || !std::isfinite(kbps)) kbps = kFallbackKbps;
-    const double seconds = std::round(static_cast<double>(size) * 8.0 / (kbps * 1000.0));
+    double seconds = std::round(static_cast<double>(size) * 8.0 / (kbps * 1000.0));
+    // A song of a few bytes still plays for a moment.
+    if (size > 0) seconds = std::max(seconds, 1.0);
     return static_cast<std::int32_t>(std::min(seconds, static_cast<double>(std::numeric_limits<std::int32_t>::max())));
 }
 

@@ -53,8 +53,8 @@ struct ImportPlan {
 std::string ContainerExtension(LinkKind kind, StorageLocation location);
 
 // The play time of a file of size bytes at the kbps of the audio information
-// (CP949 digits, "128.00"), in rounded seconds; 128 kbps when it reads as no
-// positive number.
+// (CP949 digits, "128.00"), in rounded seconds, at least one for a file that
+// is not empty; 128 kbps when it reads as no positive number.
 std::int32_t EstimatedPlayTime(std::uint64_t size, const std::string& kbpsCp949);
 
 // The music files of folder in the container of the settings (any letter
