@@ -21,6 +21,7 @@ public:
     void CreateHidden(CDialog& owner) override;
     void ShowScanning(const std::filesystem::path& saveFolder) override;
     void SetAutoName(const std::string& name) override;
+    std::filesystem::path CacheFolder() const override { return m_szCacheFolder; }
     void Destroy() override;
 
     int m_bRefreshActive = 0;       // 1: the timer ticks scan the folders

@@ -146,13 +146,14 @@ bool CMakerDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
-    // The About box's item goes below the system menu's own items, the way
-    // back to a backup below it.
+    // The About box's item goes below the system menu's own items; the way
+    // back to a backup and many songs at once below it.
     const std::string aboutMenu = K(FindStringResource(IDS_ABOUTBOX));
     if (HasSystemMenu() && !aboutMenu.empty()) {
         AppendSystemMenuSeparator();
         AppendSystemMenuItem(IDM_ABOUTBOX, aboutMenu);
         AppendSystemMenuItem(IDM_RESTORE_BACKUP, K(FindStringResource(IDS_RESTORE_BACKUP)));
+        AppendSystemMenuItem(IDM_IMPORT_SONGS, K(FindStringResource(IDS_IMPORT_SONGS)));
     }
 
     SetIcon(m_hIcon, true);
@@ -226,6 +227,10 @@ void CMakerDlg::OnSysCommand(unsigned nID, std::intptr_t lParam)
     }
     if ((nID & 0xFFF0) == IDM_RESTORE_BACKUP) {
         OnRestoreBackup();
+        return;
+    }
+    if ((nID & 0xFFF0) == IDM_IMPORT_SONGS) {
+        OnImportSongs();
         return;
     }
     CDialog::OnSysCommand(nID, lParam);

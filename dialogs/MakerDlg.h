@@ -72,6 +72,8 @@ public:
     void OnSysCommand(unsigned nID, std::intptr_t lParam);
     // ---- Going back to a backup (MakerDlgRestore.cpp) ----
     void OnRestoreBackup();
+    // ---- Many songs at once (MakerDlgImport.cpp) ----
+    void OnImportSongs();
     void OnLButtonDown(unsigned nFlags, CPoint point);
     void OnLButtonDblClk(unsigned nFlags, CPoint point);
     // Where a point of the picture for 굴림 (pixels of the client area at 96

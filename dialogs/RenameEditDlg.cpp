@@ -25,6 +25,7 @@ void CRenameEditDlg::DoDataExchange(CDataExchange* pDX)
 bool CRenameEditDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    if (m_nLimit > 0) GetDlgItem(IDC_RENAME_EDIT)->LimitText(m_nLimit);
     MoveTo(CPoint{m_nLeft, m_nTop});
     SetTopMost();
     ShowWindow(ShowCmd::Show);

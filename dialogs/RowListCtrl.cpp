@@ -87,9 +87,11 @@ void CRowListCtrl::DrawItem(DrawItemStruct* pDrawItem)
     };
     draw(0, TextBox(rowRect.left, rowRect.top, GetColumnWidth(0), height), text0);
 
-    CRect label;
-    GetSubItemRect(row, 1, ListItemRect::Label, label);
-    draw(1, TextBox(label.left, label.top, GetColumnWidth(1), height), GetItemText(row, 1));
+    for (int column = 1; column < m_paintedColumns; ++column) {
+        CRect label;
+        GetSubItemRect(row, column, ListItemRect::Label, label);
+        draw(column, TextBox(label.left, label.top, GetColumnWidth(column), height), GetItemText(row, column));
+    }
 
     dc.RestoreDC(saved);
     if (pDrawItem->itemState & OwnerDrawState::Focus) dc.DrawFocusRect(rowRect);

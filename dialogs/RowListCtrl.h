@@ -1,6 +1,7 @@
-// The report list of all three lists: every row painted as one full-width band,
-// selected rows in the highlight colours, the two columns' texts with 5-pixel
-// margins and clipped to their columns.
+// The report list of all the program's lists: every row painted as one
+// full-width band, selected rows in the highlight colours, the columns' texts
+// (the first two, unless told otherwise) with 5-pixel margins and clipped to
+// their columns.
 #pragma once
 
 #include "platform/ListCtrl.h"
@@ -15,9 +16,13 @@ public:
     // fit its column gives up its start to an ellipsis ("…/MRV_Dat00012")
     // instead of its end. -1: no such column.
     void SetPathColumn(int column) { m_pathColumn = column; }
+    // How many columns are painted, from the first: the lists of the search
+    // window and the registry show two, the list of many songs all of its own.
+    void SetPaintedColumns(int count) { m_paintedColumns = count; }
 
 private:
     int m_pathColumn = -1;
+    int m_paintedColumns = 2;
 };
 
 // The longest end of a CP949 path text that fits `width` pixels behind an

@@ -17,6 +17,8 @@ public:
     virtual void ShowScanning(const std::filesystem::path& saveFolder) = 0;
     // The name a double click renames the selected saved file to (CP949).
     virtual void SetAutoName(const std::string& name) = 0;
+    // The temporary folder it lists streamed music from.
+    virtual std::filesystem::path CacheFolder() const = 0;
     virtual void Destroy() = 0;
 
 protected:

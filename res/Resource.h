@@ -14,6 +14,7 @@ enum : int {
     IDD_MOD_OPTION = 140,
     IDD_RESTORE_BACKUP = 141,
     IDD_TIDY_BACKUPS = 142,
+    IDD_IMPORT_SONGS = 143,
 };
 
 // Images.
@@ -23,10 +24,10 @@ enum : int {
 };
 
 // Strings.
-enum : int { IDS_ABOUTBOX = 101, IDS_RESTORE_BACKUP = 102 };
+enum : int { IDS_ABOUTBOX = 101, IDS_RESTORE_BACKUP = 102, IDS_IMPORT_SONGS = 103 };
 
-// System-menu commands: the About box, going back to a backup.
-enum : unsigned { IDM_ABOUTBOX = 0x0010, IDM_RESTORE_BACKUP = 0x0020 };
+// System-menu commands: the About box, going back to a backup, many songs at once.
+enum : unsigned { IDM_ABOUTBOX = 0x0010, IDM_RESTORE_BACKUP = 0x0020, IDM_IMPORT_SONGS = 0x0030 };
 
 // Controls of the main dialog (102).
 enum : int {
@@ -85,6 +86,18 @@ enum : int {
     IDC_RESTORE = 1053,           // "되살리기"
     IDC_TIDY = 1054,              // "정리..."
     IDC_KEEP_COUNT = 1055,        // edit: how many backups stay
+};
+
+// Controls of the dialog of many songs (143).
+enum : int {
+    IDC_IMPORT_FOLDER = 1056,      // static: the folder the songs come from
+    IDC_IMPORT_CHOOSE = 1057,      // "폴더..."
+    IDC_IMPORT_FROM_SAVE = 1058,   // "저장 폴더"
+    IDC_IMPORT_FROM_TEMP = 1059,   // "임시 폴더"
+    IDC_IMPORT_FIRST = 1060,       // edit: the first number
+    IDC_IMPORT_LIST = 1061,
+    IDC_IMPORT_SUMMARY = 1062,     // static: how many are added, how many left out
+    IDC_IMPORT_ADD = 1063,         // "추가"
 };
 
 // Radio buttons of the MOD Option dialog (140): storage locations 0..5.

@@ -9,6 +9,7 @@
 // The items of the main dialog's system menu: the About box, going back to a backup.
 inline constexpr std::string_view kAboutMenuText = "Morvanta 정보(&A)...";
 inline constexpr std::string_view kRestoreMenuText = "백업에서 되살리기(&R)...";
+inline constexpr std::string_view kImportMenuText = "여러 곡 한꺼번에 추가(&M)...";
 
 // The captions of the program's message boxes: the registry's, the link
 // maker's and the search window's.
@@ -25,6 +26,7 @@ constexpr std::string_view FindStringResource(int id)
     switch (id) {
     case IDS_ABOUTBOX: return kAboutMenuText;
     case IDS_RESTORE_BACKUP: return kRestoreMenuText;
+    case IDS_IMPORT_SONGS: return kImportMenuText;
     default: return {};
     }
 }

@@ -164,6 +164,23 @@ const std::array kTidyControls{
     ControlTemplate{K::PushButton, CommandId::Cancel, "취소", 111, 44, 50, 14, kButton},
 };
 
+// ---- 143: many songs in one action -------------------------------------------------
+
+const std::array kImportControls{
+    ControlTemplate{K::Static, kLabel, "음원 폴더 :", 7, 9, 40, 8, S::None},
+    ControlTemplate{K::Static, IDC_IMPORT_FOLDER, "", 50, 7, 362, 12, kField},
+    ControlTemplate{K::PushButton, IDC_IMPORT_CHOOSE, "폴더...", 418, 6, 55, 14, kButton},
+    ControlTemplate{K::PushButton, IDC_IMPORT_FROM_SAVE, "저장 폴더", 50, 24, 55, 14, kButton},
+    ControlTemplate{K::PushButton, IDC_IMPORT_FROM_TEMP, "임시 폴더", 110, 24, 55, 14, kButton},
+    ControlTemplate{K::Static, kLabel, "첫 번호 :", 380, 27, 36, 8, S::None},
+    ControlTemplate{K::Edit, IDC_IMPORT_FIRST, "", 418, 25, 55, 12, kEdit},
+    ControlTemplate{K::ListView, IDC_IMPORT_LIST, "", 7, 43, 466, 150, S::SingleSel | S::OwnerDraw | S::Border | S::TabStop},
+    ControlTemplate{K::Static, kLabel, "곡명을 고치려면 그 줄을 마우스 오른쪽 단추로 누르세요.", 7, 198, 250, 8, S::None},
+    ControlTemplate{K::Static, IDC_IMPORT_SUMMARY, "", 7, 212, 300, 12, kField},
+    ControlTemplate{K::PushButton, IDC_IMPORT_ADD, "추가", 358, 229, 55, 14, kButton},
+    ControlTemplate{K::PushButton, CommandId::Ok, "닫기", 418, 229, 55, 14, S::Default | kButton},
+};
+
 constexpr std::uint32_t kPopup = DialogStyle::Caption | DialogStyle::SysMenu | DialogStyle::ModalFrame;
 
 const std::array kTemplates{
@@ -178,6 +195,7 @@ const std::array kTemplates{
     DialogTemplate{IDD_RENAME_EDIT, 69, 11, kGulim, 9, "", DialogStyle::NoBorder, kRenameEditControls},
     DialogTemplate{IDD_RESTORE_BACKUP, 300, 171, kGulim, 9, "백업에서 되살리기", kPopup, kRestoreControls},
     DialogTemplate{IDD_TIDY_BACKUPS, 168, 65, kGulim, 9, "백업화일 정리", kPopup, kTidyControls},
+    DialogTemplate{IDD_IMPORT_SONGS, 480, 250, kGulim, 9, "여러 곡 한꺼번에 추가", kPopup, kImportControls},
     DialogTemplate{IDD_PICTURE_ILLUSTRATION, 309, 384, "System", 10, "일러스트 이미지", kPopup, {}},
     DialogTemplate{IDD_PICTURE_2, 161, 70, "System", 10, "그림 하나", kPopup, {}},
     DialogTemplate{IDD_PICTURE_3, 225, 300, "System", 10, "그림 둘", kPopup, {}},

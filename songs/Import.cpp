@@ -76,6 +76,22 @@ registry::EntryFields FieldsOf(const ImportSettings& s, const ImportRow& row)
     return f;
 }
 
+// The link file in the save folder that already links a music file there:
+// "12.zqm" beside MRV_Dat00012 or MOD_Dat00012. "" for any other file.
+std::string LinkedBy(const ImportRow& row, const Taken& taken, const std::string& extension)
+{
+    const std::string_view stem = std::string_view(row.fileName).substr(0, row.fileName.size() - extension.size());
+    if (stem.empty() || stem.size() > 5 || !std::all_of(stem.begin(), stem.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return {};
+    int number = 0;
+    std::from_chars(stem.data(), stem.data() + stem.size(), number);
+    for (LinkKind kind : {LinkKind::Mrv, LinkKind::Mod}) {
+        const std::string linkName = link::LinkFileName(link::Prefix(kind), number);
+        if (taken.files.contains(os::FoldName(linkName))) return linkName;
+    }
+    return {};
+}
+
 // Why a row's title cannot be added, or "".
 std::string TitleRefusal(const ImportRow& row, const Taken& taken, const std::unordered_set<std::string>& earlier)
 {
@@ -158,12 +174,19 @@ Status Refresh(ImportPlan& plan)
     if (!taken) return taken.error();
     std::unordered_set<std::string> earlier;
     int next = std::max(s.firstNumber, 0);
+    const std::string extension = ContainerExtension(s.kind, s.location);
+    const auto saveFolder = os::Stat(s.saveFolder);
     for (ImportRow& row : plan.rows) {
         row.number = -1;
         row.linkFileName.clear();
         row.targetName.clear();
         row.playTime = EstimatedPlayTime(row.size, s.audio.kbps);
         row.refused = TitleRefusal(row, *taken, earlier);
+        // A song of the save folder that a link file there already names is on the handset's list's way.
+        if (const auto folder = os::Stat(row.source.parent_path()); saveFolder && folder && folder->id == saveFolder->id) {
+            if (const std::string linked = LinkedBy(row, *taken, extension); !linked.empty())
+                row.refused = "이미 " + linked + " 이(가) 가리키는 음원 화일입니다";
+        }
         if (row.refused.empty() && row.size > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
             row.refused = "화일이 " + std::to_string(row.size) + "바이트로, 항목에 적을 수 있는 크기(" +
                           std::to_string(std::numeric_limits<std::int32_t>::max()) + "바이트)보다 큽니다";

@@ -68,7 +68,9 @@ Result<ImportPlan> PlanImport(const std::filesystem::path& folder, const ImportS
 // Numbers the rows again (after the user changed a title or the first
 // number) and says again which are refused: a title CP949 cannot hold or
 // longer than a link's title, a title the registry or an earlier row already
-// has, a file larger than an entry can say, no free number left. A number is
+// has, a music file of the save folder that a link file there already names
+// ("12.zqm" beside MRV_Dat00012), a file larger than an entry can say, no free
+// number left. A number is
 // free when the registry has no entry of its link name and the save folder
 // neither its link file nor its target file. Fails as PlanImport.
 Status Refresh(ImportPlan& plan);

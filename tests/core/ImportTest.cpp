@@ -145,6 +145,23 @@ TEST_F(ImportTest, EveryRowThatCannotBeAddedSaysWhyAndTakesNoNumber)
     EXPECT_EQ(Numbers(plan), (std::vector<int>{-1, -1, -1, 2, -1, -1, 3}));
 }
 
+TEST_F(ImportTest, MusicFilesOfTheSaveFolderThatLinkFilesNameAreLeftOut)
+{
+    WriteBytes(save / "12.zqm", Bytes(10, 0));
+    WriteBytes(save / "MOD_Dat00012", Bytes(112, 0));
+    WriteBytes(save / "13.zqm", Bytes(10, 0));   // no link file names it
+    WriteBytes(save / "new.zqm", Bytes(10, 0));
+    const auto plan = songs::PlanImport(save, settings);
+    ASSERT_TRUE(plan.ok());
+    ASSERT_EQ(plan->rows.size(), 3u);
+    EXPECT_EQ(plan->rows[0].refused, "이미 MOD_Dat00012 이(가) 가리키는 음원 화일입니다");
+    EXPECT_EQ(plan->rows[1].refused, "");
+    EXPECT_EQ(plan->rows[2].refused, "");
+    // The same names elsewhere are songs like any other.
+    WriteBytes(source / "12.zqm", Bytes(10, 0));
+    EXPECT_EQ(Plan().rows[0].refused, "");
+}
+
 TEST_F(ImportTest, TheResultIsWhatTheOneSongPathWritesForTheSameSongs)
 {
     Song("봄날.zqm", 3000, 0x21);

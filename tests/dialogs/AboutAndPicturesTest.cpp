@@ -13,6 +13,7 @@ using Templates = std::vector<int>;
 
 constexpr const char* kAboutItem = "Morvanta 정보(&A)...";
 constexpr const char* kRestoreItem = "백업에서 되살리기(&R)...";
+constexpr const char* kImportItem = "여러 곡 한꺼번에 추가(&M)...";
 constexpr int kPollLimit = 1000;
 
 struct HiddenPicture {
@@ -127,13 +128,14 @@ TEST_F(AboutAndPicturesTest, TheSystemMenuItemOpensTheAboutBoxOverTheBlockedMain
     EXPECT_EQ(m_mainBlocked, std::vector<bool>{true});
 #ifdef _WIN32
     // The title bar's menu: the system's items, a separator, then ours.
-    ASSERT_GE(items.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(items.end() - 3, items.end()), (std::vector<std::string>{"-", kAboutItem, kRestoreItem}));
+    ASSERT_GE(items.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(items.end() - 4, items.end()),
+              (std::vector<std::string>{"-", kAboutItem, kRestoreItem, kImportItem}));
 #else
-    EXPECT_EQ(items, (std::vector<std::string>{kAboutItem, kRestoreItem}));
+    EXPECT_EQ(items, (std::vector<std::string>{kAboutItem, kRestoreItem, kImportItem}));
     // The dialog's own menu opens on its background too.
     t::RightClick(*m_dlg, Background());
-    EXPECT_EQ(t::OpenMenuItems(), (std::vector<std::string>{kAboutItem, kRestoreItem}));
+    EXPECT_EQ(t::OpenMenuItems(), (std::vector<std::string>{kAboutItem, kRestoreItem, kImportItem}));
     t::CloseOpenMenu();
 #endif
 
@@ -145,7 +147,7 @@ TEST_F(AboutAndPicturesTest, TheSystemMenuItemOpensTheAboutBoxOverTheBlockedMain
 TEST_F(AboutAndPicturesTest, TheAboutCommandIsTheItemsIdWhateverTheLowBitsAndOtherCommandsAreTheDefaults)
 {
     EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(IDM_ABOUTBOX | 0x3, 0); }), Templates{IDD_ABOUTBOX});
-    EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(0x30, 0); }), Templates{});
+    EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(0x40, 0); }), Templates{});
     EXPECT_TRUE(m_dlg->IsWindowVisible());
     // The menu's Close is the close box: the cancel command ends the main window.
     EXPECT_EQ(Opens([&] { m_dlg->DispatchSysCommand(SysCommand::Close, 0); }), Templates{});
