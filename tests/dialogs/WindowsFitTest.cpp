@@ -127,4 +127,34 @@ TEST_F(WindowsFit, AboutBox)
     ExpectModalFits([&] { m_dlg->DispatchSysCommand(IDM_ABOUTBOX, 0); }, "about");
 }
 
+// The dialogs of the system menu's other items, over a registry with a backup
+// and a save folder with a song.
+TEST_F(WindowsFit, RestoreAndManySongsDialogs)
+{
+    WriteFile("modreg.dat", std::vector<std::uint8_t>(8, 0));
+    WriteFile("modreg.dat_2026_14_9_5_1", std::vector<std::uint8_t>(8, 0));
+    WriteFile("1.zqm", std::vector<std::uint8_t>(1000, 1));
+    LoadRegistry(m_dir / "modreg.dat");
+    ExpectModalFits([&] { m_dlg->DispatchSysCommand(IDM_RESTORE_BACKUP, 0); }, "restore");
+    ExpectModalFits([&] { m_dlg->DispatchSysCommand(IDM_IMPORT_SONGS, 0); }, "import");
+    // The tidying question opens from the restore dialog.
+    bool seen = false;
+    t::RunAfter(50, [&] {
+        if (CDialog* restore = t::ActiveModalDialog()) {
+            t::RunAfter(50, [&] {
+                if (CDialog* tidy = t::ActiveModalDialog(); tidy && tidy != restore) {
+                    seen = true;
+                    ExpectFits(*tidy, "tidy");
+                    tidy->EndDialog(CommandId::Cancel);
+                }
+            });
+            t::Click(*restore->GetDlgItem(IDC_TIDY));
+            restore->EndDialog(CommandId::Cancel);
+        }
+    });
+    m_dlg->DispatchSysCommand(IDM_RESTORE_BACKUP, 0);
+    t::ProcessEvents(20);
+    EXPECT_TRUE(seen) << "the tidying question did not open";
+}
+
 #endif
