@@ -198,6 +198,17 @@ bool CMakerDlg::OnInitDialog()
     return true;
 }
 
+mrv::AudioInfo CMakerDlg::AudioOfForm() const
+{
+    mrv::AudioInfo audio;
+    audio.copyrightHolder = m_szCopyrightHolder;
+    audio.bitrate = m_szBitrate;
+    audio.kbps = m_szAudioKbps;
+    audio.samplingRate = m_szSampleRateKhz;
+    audio.audioFormat = m_szAudioFormat;
+    return audio;
+}
+
 void CMakerDlg::OnShowSearch()
 {
     UpdateData(true);

@@ -61,6 +61,9 @@ public:
     // The whole of it, for the tests that drive it as a user would.
     CCacheSearchDlg& SearchDlgForTesting() { return m_dlgCacheSearch; }
 
+    // The five audio texts every new entry carries, as the window holds them.
+    mrv::AudioInfo AudioOfForm() const;
+
     // ---- Start-up and the two small commands ----
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;

@@ -81,11 +81,7 @@ void CMakerDlg::OnAddEntry()
     entry.kind = m_nEntryKind == 1 ? mrv::LinkKind::Mod : mrv::LinkKind::Mrv;
     entry.linkName = m_strEntryLinkName;
     entry.title = m_strEntryTitle;
-    entry.audio.copyrightHolder = m_szCopyrightHolder;
-    entry.audio.bitrate = m_szBitrate;
-    entry.audio.kbps = m_szAudioKbps;
-    entry.audio.samplingRate = m_szSampleRateKhz;
-    entry.audio.audioFormat = m_szAudioFormat;
+    entry.audio = AudioOfForm();
     entry.playTime = m_nPlayTime;
     entry.fileSize = m_nFileSize;
     entry.location = m_nStorageLocation;

@@ -20,11 +20,7 @@ void CMakerDlg::OnImportSongs()
     settings.saveFolder = m_strSaveFolder;
     settings.kind = m_nLinkKind == 1 ? mrv::LinkKind::Mod : mrv::LinkKind::Mrv;
     settings.location = m_nStorageLocation;
-    settings.audio.copyrightHolder = m_szCopyrightHolder;
-    settings.audio.bitrate = m_szBitrate;
-    settings.audio.kbps = m_szAudioKbps;
-    settings.audio.samplingRate = m_szSampleRateKhz;
-    settings.audio.audioFormat = m_szAudioFormat;
+    settings.audio = AudioOfForm();
     settings.firstNumber = m_nLinkNumber;
     CImportDlg dlg(settings, Search().CacheFolder(), [this] { LoadRegistryList(); }, this);
     dlg.DoModal();

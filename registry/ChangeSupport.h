@@ -88,6 +88,13 @@ struct Opened {
 // its own, so that no change reaches it.
 Result<Opened> OpenRegistryForChange(const fs::path& file, std::chrono::milliseconds lockWait, std::size_t piece);
 
+// Writes the first length bytes of from over the start of to, cuts to there
+// and flushes.
+Status Rewrite(os::File& to, os::File& from, std::uint64_t length, std::size_t piece);
+// A change in place that failed with e: the registry written back whole from
+// its backup copy (Unchanged(e)), or NotConfirmed when even that failed.
+Error PutBack(os::File& reg, const fs::path& backup, std::uint64_t length, std::size_t piece, Error e);
+
 // Copies length bytes of from, starting at offset, to the end of to.
 Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, PendingFile& to, std::size_t piece);
 

@@ -64,6 +64,28 @@ Status CopyRange(os::File& from, std::uint64_t offset, std::uint64_t length, Pen
     return Ok{};
 }
 
+// Writes the first length bytes of from over the start of to and cuts to
+// there, then flushes.
+Status Rewrite(os::File& to, os::File& from, std::uint64_t length, std::size_t piece)
+{
+    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(length, 1), piece)));
+    for (std::uint64_t at = 0; at < length;) {
+        const auto part = std::span(buffer).first(static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - at)));
+        if (auto s = from.ReadAt(at, part); !s) return s;
+        if (auto s = to.WriteAt(at, part); !s) return s;
+        at += part.size();
+    }
+    if (auto s = to.Truncate(length); !s) return s;
+    return to.Sync();
+}
+
+Error PutBack(os::File& reg, const fs::path& backup, std::uint64_t length, std::size_t piece, Error e)
+{
+    auto copy = os::File::Open(backup, os::File::Access::Read);
+    if (copy && Rewrite(reg, *copy, length, piece)) return Unchanged(std::move(e));
+    return NotConfirmed(std::move(e), "레지스트리화일을 되돌리지 못했습니다.", backup);
+}
+
 } // namespace change
 
 namespace {
@@ -116,19 +138,7 @@ struct Doomed {
 // a step fails, the registry is written back from it.
 Status MoveUpInPlace(os::File& reg, const Walked& w, const Doomed& d, const fs::path& backup, std::size_t piece)
 {
-    const auto restore = [&](Error e) -> Error {
-        auto copy = os::File::Open(backup, os::File::Access::Read);
-        bool restored = copy.ok();
-        Bytes buffer(piece);
-        for (std::uint64_t at = 0; restored && at < w.fileLength;) {
-            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(piece, w.fileLength - at));
-            restored = copy->ReadAt(at, std::span(buffer).first(n)).ok() && reg.WriteAt(at, std::span(buffer).first(n)).ok();
-            at += n;
-        }
-        restored = restored && reg.Sync().ok();
-        if (restored) return Unchanged(e);
-        return NotConfirmed(e, "레지스트리화일을 되돌리지 못했습니다.", backup);
-    };
+    const auto restore = [&](Error e) { return PutBack(reg, backup, w.fileLength, piece, std::move(e)); };
     Bytes moving(static_cast<std::size_t>(std::min<std::uint64_t>(piece, std::max<std::uint64_t>(w.fileLength, 1))));
     for (std::uint64_t from = d.offset + d.size; from < w.fileLength;) {
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(moving.size(), w.fileLength - from));

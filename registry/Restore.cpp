@@ -85,21 +85,6 @@ bool SameBytes(os::File& a, os::File& b, std::uint64_t size, std::size_t piece)
     return true;
 }
 
-// Writes the first length bytes of from over the start of to and cuts to
-// there, then flushes.
-Status Rewrite(os::File& to, os::File& from, std::uint64_t length, std::size_t piece)
-{
-    Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(std::max<std::uint64_t>(length, 1), piece)));
-    for (std::uint64_t at = 0; at < length;) {
-        const auto part = std::span(buffer).first(static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), length - at)));
-        if (auto s = from.ReadAt(at, part); !s) return s;
-        if (auto s = to.WriteAt(at, part); !s) return s;
-        at += part.size();
-    }
-    if (auto s = to.Truncate(length); !s) return s;
-    return to.Sync();
-}
-
 // The registry rewritten in place with the backup's bytes; if that fails,
 // written back from the copy of itself made just before.
 Status RestoreInPlace(os::File& reg, os::File& source, std::uint64_t size, const fs::path& backupOfRegistry,
@@ -107,9 +92,7 @@ Status RestoreInPlace(os::File& reg, os::File& source, std::uint64_t size, const
 {
     auto s = Rewrite(reg, source, size, piece);
     if (s) return Ok{};
-    auto copy = os::File::Open(backupOfRegistry, os::File::Access::Read);
-    if (copy && Rewrite(reg, *copy, oldSize, piece)) return Unchanged(s.error());
-    return NotConfirmed(s.error(), "레지스트리화일을 되돌리지 못했습니다.", backupOfRegistry);
+    return PutBack(reg, backupOfRegistry, oldSize, piece, s.error());
 }
 
 } // namespace

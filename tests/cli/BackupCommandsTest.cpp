@@ -1,10 +1,7 @@
 // mrvtool backups and restore end to end: the listing of a registry's backups,
 // going back to one by its name or its number, and tidying old ones.
 #include "cli/Cli.h"
-#include "core/FileSystem.h"
-#include "tests/support/Process.h"
-
-#include <gtest/gtest.h>
+#include "tests/cli/ToolFolder.h"
 
 #include <chrono>
 #include <fstream>
@@ -19,14 +16,11 @@ namespace os = mrv::os;
 using Bytes = std::vector<std::uint8_t>;
 using Outcome = mrv::test::Finished;
 
-fs::path Tool() { return mrv::test::TestProgram().parent_path() / MRVTOOL_RELATIVE; }
-
-class BackupCommands : public testing::Test {
+class BackupCommands : public mrv::test::ToolFolder {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("mrvtool-backups-" + os::RandomName(10));
-        fs::create_directories(dir);
+        ToolFolder::SetUp();
         Write("modreg.dat", Bytes(8, 0));
         // Three changes, each with its backup: empty, one entry, two entries.
         for (const char* title : {"봄날", "여름", "가을"}) {
@@ -35,27 +29,6 @@ protected:
             // Apart by a moment, so that their times tell them apart.
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        for (int attempt = 0; attempt < 100 && fs::exists(dir); ++attempt) {
-            if (fs::remove_all(dir, ec) == static_cast<std::uintmax_t>(-1)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    Outcome Run(std::vector<std::string> args, const std::string& input = "") const
-    {
-        return mrv::test::RunProcess({Tool(), std::move(args), dir, input});
-    }
-    void Write(const std::string& name, const Bytes& bytes) const
-    {
-        std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                          static_cast<std::streamsize>(bytes.size()));
-    }
-    Bytes Read(const std::string& name) const
-    {
-        std::ifstream in(dir / name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
     }
     // The listing's lines, split into their tab-separated fields.
     std::vector<std::vector<std::string>> Listed()
@@ -77,7 +50,6 @@ protected:
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
-    fs::path dir;
     int m_added = 0;
 };
 

@@ -1,9 +1,6 @@
 // mrvtool import end to end: the plan as a table or JSON, titles of the
 // user's own, a dry run that writes nothing, and the import itself.
-#include "tests/support/Process.h"
-#include "core/FileSystem.h"
-
-#include <gtest/gtest.h>
+#include "tests/cli/ToolFolder.h"
 
 #include <fstream>
 #include <iterator>
@@ -17,37 +14,17 @@ namespace os = mrv::os;
 using Bytes = std::vector<std::uint8_t>;
 using Outcome = mrv::test::Finished;
 
-fs::path Tool() { return mrv::test::TestProgram().parent_path() / MRVTOOL_RELATIVE; }
-
-class ImportCommand : public testing::Test {
+class ImportCommand : public mrv::test::ToolFolder {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("mrvtool-import-" + os::RandomName(10));
+        ToolFolder::SetUp();
         fs::create_directories(dir / "songs");
         fs::create_directories(dir / "phone");
         Write("modreg.dat", Bytes(8, 0));
         Write("songs/" + std::string("봄날.zqm"), Bytes(16000, 0x41));
         Write("songs/b.zqm", Bytes(8000, 0x42));
         Write("songs/notes.txt", Bytes(3, 0x43));
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        for (int attempt = 0; attempt < 100 && fs::exists(dir); ++attempt) {
-            if (fs::remove_all(dir, ec) == static_cast<std::uintmax_t>(-1)) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    Outcome Run(std::vector<std::string> args) const { return mrv::test::RunProcess({Tool(), std::move(args), dir, ""}); }
-    void Write(const std::string& name, const Bytes& bytes) const
-    {
-        std::ofstream(dir / os::PathFromUtf8(name), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    Bytes Read(const std::string& name) const
-    {
-        std::ifstream in(dir / os::PathFromUtf8(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
     }
     std::vector<std::string> Phone() const
     {
@@ -56,8 +33,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    fs::path dir;
 };
 
 TEST_F(ImportCommand, TheDryRunShowsThePlanAndWritesNothing)

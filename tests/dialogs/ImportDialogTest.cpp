@@ -7,6 +7,7 @@
 #include "dialogs/ImportDlg.h"
 #include "registry/RegistryFile.h"
 #include "res/Resource.h"
+#include "tests/dialogs/ModalWait.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -19,29 +20,8 @@ namespace t = mrv::platform::testing;
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr int kPollLimit = 2000;
-
-struct Waiting {
-    bool done = false;
-    bool over = false;
-};
-
-// Acts in the modal dialog of a template once it is up; Escape afterwards
-// unless the act ended it. A wait left from a test never acts in the next.
-void WhenUp(int templateId, std::function<void(CDialog&)> act, std::shared_ptr<Waiting> waiting, int polls = 0)
-{
-    t::RunAfter(5, [=] {
-        if (waiting->over) return;
-        CDialog* dialog = t::ActiveModalDialog();
-        if (!dialog || dialog->GetTemplateId() != templateId) {
-            if (polls < kPollLimit) WhenUp(templateId, act, waiting, polls + 1);
-            return;
-        }
-        waiting->done = true;
-        act(*dialog);
-        if (t::ActiveModalDialog() == dialog) t::PressEscape(*dialog);
-    });
-}
+using mrv::testing::Waiting;
+using mrv::testing::WhenUp;
 
 class ImportDialogTest : public MakerDlgTest {
 protected:
@@ -85,7 +65,7 @@ protected:
 TEST_F(ImportDialogTest, WithoutARegistryTheItemSaysSoAndOpensNothing)
 {
     auto waiting = std::make_shared<Waiting>();
-    WhenUp(IDD_IMPORT_SONGS, [](CDialog&) {}, waiting, kPollLimit - 20);
+    WhenUp(IDD_IMPORT_SONGS, [](CDialog&) {}, waiting, 20);
     m_dlg->DispatchSysCommand(IDM_IMPORT_SONGS, 0);
     t::ProcessEvents(150);
     waiting->over = true;

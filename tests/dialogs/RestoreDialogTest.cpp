@@ -6,6 +6,7 @@
 #include "dialogs/RestoreDlg.h"
 #include "registry/RegistryFile.h"
 #include "res/Resource.h"
+#include "tests/dialogs/ModalWait.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -18,8 +19,6 @@ namespace {
 namespace t = mrv::platform::testing;
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr int kPollLimit = 2000;
 
 // A registry of entries with these titles, written by the format's own append.
 Bytes RegistryOf(const std::vector<std::string>& titles, const fs::path& scratch)
@@ -43,29 +42,8 @@ Bytes RegistryOf(const std::vector<std::string>& titles, const fs::path& scratch
     return bytes;
 }
 
-// Whether the dialog a WhenUp waits for came up; over once the test has moved
-// on, so that a wait left from one test never acts in the next.
-struct Waiting {
-    bool done = false;
-    bool over = false;
-};
-
-// Acts in the modal dialog of a template once it is up, from the event loop
-// that runs it; ends it with Escape afterwards unless the act ended it.
-void WhenUp(int templateId, std::function<void(CDialog&)> act, std::shared_ptr<Waiting> waiting, int polls = 0)
-{
-    t::RunAfter(5, [=] {
-        if (waiting->over) return;
-        CDialog* dialog = t::ActiveModalDialog();
-        if (!dialog || dialog->GetTemplateId() != templateId) {
-            if (polls < kPollLimit) WhenUp(templateId, act, waiting, polls + 1);
-            return;
-        }
-        waiting->done = true;
-        act(*dialog);
-        if (t::ActiveModalDialog() == dialog) t::PressEscape(*dialog);
-    });
-}
+using mrv::testing::Waiting;
+using mrv::testing::WhenUp;
 
 class RestoreDialogTest : public MakerDlgTest {
 protected:
@@ -119,7 +97,7 @@ protected:
 TEST_F(RestoreDialogTest, WithoutARegistryTheItemSaysSoAndOpensNothing)
 {
     auto waiting = std::make_shared<Waiting>();
-    WhenUp(IDD_RESTORE_BACKUP, [](CDialog&) {}, waiting, kPollLimit - 20);
+    WhenUp(IDD_RESTORE_BACKUP, [](CDialog&) {}, waiting, 20);
     m_dlg->DispatchSysCommand(IDM_RESTORE_BACKUP, 0);
     t::ProcessEvents(150);
     waiting->over = true;
