@@ -88,6 +88,12 @@ struct Opened {
 // its own, so that no change reaches it.
 Result<Opened> OpenRegistryForChange(const fs::path& file, std::chrono::milliseconds lockWait, std::size_t piece);
 
+// The file beside the registry that a change writes the new content into and
+// renames over it; nullopt where a rename would part the registry from its
+// other names or its owner, so that it is changed in place. What killed
+// writers left in the folders goes first.
+Result<std::optional<PendingFile>> ReplacementFor(const Opened& reg, const fs::path& file);
+
 // Writes the first length bytes of from over the start of to, cuts to there
 // and flushes.
 Status Rewrite(os::File& to, os::File& from, std::uint64_t length, std::size_t piece);

@@ -79,6 +79,18 @@ Status Rewrite(os::File& to, os::File& from, std::uint64_t length, std::size_t p
     return to.Sync();
 }
 
+Result<std::optional<PendingFile>> ReplacementFor(const Opened& reg, const fs::path& file)
+{
+    if (reg.info.links > 1) return std::optional<PendingFile>();
+    // What killed writers left in the folders a change writes into goes first.
+    RemoveLeftovers(FolderOf(reg.target));
+    if (FolderOf(reg.target) != FolderOf(file)) RemoveLeftovers(FolderOf(file));
+    auto pending = PendingFile::Create(FolderOf(reg.target), reg.info.mode);
+    if (!pending) return Unchanged(pending.error());
+    if (!pending->File().TakeOwnershipOf(reg.info)) return std::optional<PendingFile>();
+    return std::optional<PendingFile>(std::move(*pending));
+}
+
 Error PutBack(os::File& reg, const fs::path& backup, std::uint64_t length, std::size_t piece, Error e)
 {
     auto copy = os::File::Open(backup, os::File::Access::Read);
@@ -264,15 +276,9 @@ Result<ChangeOutcome> Delete(const fs::path& file, int index, const LocalTime& b
 
     // The new content goes to a file beside the registry that replaces it,
     // unless that would part it from its other names or its owner.
-    std::optional<PendingFile> replacement;
-    if (info.links <= 1) {
-        // What killed writers left in the folders this writes into goes first.
-        RemoveLeftovers(FolderOf(opened->target));
-        if (FolderOf(opened->target) != FolderOf(file)) RemoveLeftovers(FolderOf(file));
-        auto pending = PendingFile::Create(FolderOf(opened->target), info.mode);
-        if (!pending) return Unchanged(pending.error());
-        if (pending->File().TakeOwnershipOf(info)) replacement = std::move(*pending);
-    }
+    auto replacing = ReplacementFor(*opened, file);
+    if (!replacing) return replacing.error();
+    std::optional<PendingFile> replacement = std::move(*replacing);
     // Changed in place, the file's old bytes are overwritten: its backup must
     // be a copy, made in the same pass.
     std::optional<BackupCopy> copy;

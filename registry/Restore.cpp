@@ -179,13 +179,9 @@ Result<RestoreOutcome> Restore(const fs::path& file, const fs::path& backup, con
 
     // As with a deletion: the new content replaces the registry by a rename,
     // unless that would part it from its other names or its owner.
-    std::optional<PendingFile> replacement;
-    if (info.links <= 1) {
-        RemoveLeftovers(FolderOf(opened->target));
-        auto pending = PendingFile::Create(FolderOf(opened->target), info.mode);
-        if (!pending) return Unchanged(pending.error());
-        if (pending->File().TakeOwnershipOf(info)) replacement = std::move(*pending);
-    }
+    auto replacing = ReplacementFor(*opened, file);
+    if (!replacing) return replacing.error();
+    std::optional<PendingFile> replacement = std::move(*replacing);
     Result<fs::path> placed = fs::path();
     if (replacement) {
         placed = BackupByLink(reg, info, opened->target, file, backupAt, piece);

@@ -24,9 +24,6 @@ namespace {
 using namespace std::string_literals;
 using Snapshot = std::map<std::string, Bytes>;   // path below the folder → bytes
 
-const LocalTime kNoon{2005, 8, 9, 12, 0, 5};
-const Bytes kA = MiniRecord("ZQT/A\0"s, "a");
-const Bytes kB = MiniRecord("ZQT/BB\0"s, "bb", 10);
 
 Snapshot Take(const fs::path& dir)
 {

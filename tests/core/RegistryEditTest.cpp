@@ -9,10 +9,7 @@ namespace {
 
 using namespace std::string_literals;
 
-const LocalTime kNoon{2005, 8, 9, 12, 0, 5};
 
-const Bytes kA = MiniRecord("ZQT/A\0"s, "a");       // 28 bytes
-const Bytes kB = MiniRecord("ZQT/BB\0"s, "bb", 10); // 37 bytes
 const Bytes kTail = {'L', 'E', 'F', 'T'};
 
 std::int32_t Size(std::initializer_list<Bytes> records)

@@ -115,6 +115,11 @@ inline Bytes MiniRecord(std::string_view pathWithZero, std::string_view title, s
     return rec;
 }
 
+// Two small records and a moment, shared by the tests of changes.
+inline const Bytes kA = MiniRecord(std::string_view("ZQT/A\0", 6), "a");        // 28 bytes
+inline const Bytes kB = MiniRecord(std::string_view("ZQT/BB\0", 7), "bb", 10);  // 37 bytes
+inline const LocalTime kNoon{2005, 8, 9, 12, 0, 5};
+
 inline Bytes Cat(std::initializer_list<Bytes> parts)
 {
     Bytes out;

@@ -13,9 +13,6 @@ namespace {
 
 using namespace std::string_literals;
 
-const LocalTime kNoon{2005, 8, 9, 12, 0, 5};
-const Bytes kA = MiniRecord("ZQT/A\0"s, "a");
-const Bytes kB = MiniRecord("ZQT/BB\0"s, "bb", 10);
 const Bytes kC = MiniRecord("ZQT/CCC\0"s, "ccc", 20);
 
 class RestoreTest : public ScratchDir {
